@@ -1,0 +1,94 @@
+// What the program logic asks of the window system: message boxes, file dialogs,
+// the status bar text and progress of long work. The main program uses the Qt
+// implementation (app/qt_toolkit.h); tests use ScriptedToolkit, which records every
+// message and answers from a queue.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tagshelf {
+
+// Every message box carries this title.
+inline constexpr std::string_view kProgramTitle = "TagShelf";
+
+enum class MsgButtons { Ok, YesNo, RetryCancel };
+enum class MsgIcon { None, Question, Exclamation };
+enum class MsgAnswer { Ok, Yes, No, Retry, Cancel };
+
+// Long work reports through this; step() gives false once the user asked to stop.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual bool step(long done, long total) = 0;
+};
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // A message box under the title "TagShelf". defaultAnswer is the button that
+    // Enter presses (Yes for the deletion questions, else the first button).
+    virtual MsgAnswer messageBox(std::string_view prompt, MsgButtons buttons,
+                                 MsgIcon icon = MsgIcon::None,
+                                 std::optional<MsgAnswer> defaultAnswer = std::nullopt) = 0;
+
+    // File dialogs. The filter is "description|pattern[|description|pattern…]"
+    // ("MP3ファイル (*.mp3)|*.mp3"). No value when the user cancels.
+    virtual std::optional<std::string> openFileDialog(std::string_view filter) = 0;
+    virtual std::optional<std::string> saveFileDialog(std::string_view filter) = 0;
+
+    // The main window's status bar text.
+    virtual void setStatusText(std::string_view text) = 0;
+
+    // Progress of long work: the toolkit shows a dialog with a cancel button once
+    // the work has run for about half a second. Release the object to close it.
+    virtual std::unique_ptr<Progress> beginProgress(std::string_view caption) = 0;
+
+    // Shows a message with only an OK button and no icon.
+    void notice(std::string_view prompt) { messageBox(prompt, MsgButtons::Ok); }
+};
+
+// A toolkit for tests and for the command-line companion: records every message
+// box, answers from queues, and falls back to OK / No / Cancel when a queue is empty.
+class ScriptedToolkit : public Toolkit {
+public:
+    struct Message {
+        std::string prompt;
+        MsgButtons buttons;
+        MsgIcon icon;
+        std::optional<MsgAnswer> defaultAnswer;
+    };
+
+    MsgAnswer messageBox(std::string_view prompt, MsgButtons buttons, MsgIcon icon,
+                         std::optional<MsgAnswer> defaultAnswer) override;
+    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    std::optional<std::string> saveFileDialog(std::string_view filter) override;
+    void setStatusText(std::string_view text) override;
+    std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
+
+    // Queued answers, taken in order.
+    std::deque<MsgAnswer> answers;
+    std::deque<std::optional<std::string>> fileAnswers;
+    // Progress: step() gives false once `cancelAfter` steps were reported.
+    std::optional<long> cancelAfter;
+
+    // What happened.
+    std::vector<Message> messages;
+    std::vector<std::string> fileDialogFilters;
+    std::string statusText;
+    long progressSteps = 0;
+    int progressDialogs = 0;
+
+    // Called for every message as it is shown (the command line prints them).
+    std::function<void(const Message&)> onMessage;
+
+    std::vector<std::string> prompts() const;
+};
+
+}  // namespace tagshelf

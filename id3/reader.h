@@ -1,0 +1,40 @@
+// Tag detection and the ID3v1/ID3v1.1 and ID3v2.2/ID3v2.3 readers.
+//
+// The file functions open the file, read what they need and close it; they fail
+// only when the file can't be opened or read. The parse functions work on bytes
+// already in memory and never fail: bytes beyond the end of the buffer read as 0.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/error.h"
+#include "id3/tags.h"
+
+namespace tagshelf {
+
+// 2 when the file starts with "ID3", else 0 when its last 128 bytes start with
+// "TAG", else 4.
+Result<std::uint8_t> fncGetTagType(const std::string& path);
+
+// Reads the ID3v1 trailer (the last 128 bytes) of a file the detector gave 0 for.
+Result<Id3v1Tag> fncReadID3v1(const std::string& path);
+
+// Reads the ID3v2 tag at the start of the file: the 10-byte header, then the whole
+// tag (bounded by the file's size) in one read.
+Result<Id3v2Tag> fncReadID3v2(const std::string& path);
+
+// The detector over bytes: the first bytes of the file (at least 3 when the file
+// has them), the last 128 bytes (empty when the file is shorter) and the size.
+std::uint8_t tagTypeOf(std::span<const std::uint8_t> head, std::span<const std::uint8_t> tail,
+                       std::uint64_t fileSize);
+
+// Parses a 128-byte ID3v1 trailer (shorter input reads as if padded with 0).
+Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer);
+
+// Parses an ID3v2 tag from its first byte ("ID3"); the buffer holds the header
+// and as much of the tag as the file holds.
+Id3v2Tag parseID3v2(std::span<const std::uint8_t> tag);
+
+}  // namespace tagshelf

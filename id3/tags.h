@@ -1,0 +1,58 @@
+// The tag records shared by the readers, the registration and the writers, and
+// the version codes used everywhere in tag handling.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tagshelf {
+
+// Version codes: the detector gives the family (0, 2 or 4); the readers tell 0
+// from 1 and 2 from 3; the edit window's version list and the writers use all five.
+enum VersionCode : std::uint8_t {
+    kID3v1 = 0,
+    kID3v11 = 1,
+    kID3v22 = 2,
+    kID3v23 = 3,
+    kNoTag = 4,
+};
+
+// "ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE": the catalogue's Version texts.
+const char* versionText(std::uint8_t code);
+
+// An ID3v1 or ID3v1.1 trailer as read. Texts are UTF-8 decoded from code page 932,
+// never trimmed.
+struct Id3v1Tag {
+    std::int16_t IsV11 = 0;  // 1 when the trailer carries a track number
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Year;  // always the four stored bytes, NULs included
+    std::string Comment;
+    std::int16_t Track = 0;  // 0..255; 0 when IsV11 is 0
+    std::uint8_t Genre = 0;  // ID3v1 genre byte
+};
+
+// An ID3v2.2 or ID3v2.3 tag as read; also the ID3v2 writer's input.
+struct Id3v2Tag {
+    std::uint8_t Version = 0;  // header major version, then set by every frame ID
+    std::uint8_t Revision = 0;
+    bool Unsync = false;
+    bool ExtHeader = false;
+    bool Experimental = false;
+    bool CrcPresent = false;
+    std::int32_t TagSize = 0;  // bytes after the 10-byte header
+    std::int32_t Crc = 0;
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Year;
+    std::string Day;  // month then day, e.g. "1225"
+    std::string CommentDesc;
+    std::string Comment;
+    std::string Track;  // as stored, e.g. "5/12"
+    std::string Genre;  // as stored, e.g. "(17)Rock"
+    std::uint8_t Encode = 0;  // 1 when the tag's texts are UTF-16 (encoding 1), else 0
+};
+
+}  // namespace tagshelf

@@ -1,0 +1,41 @@
+// Small helpers shared by the tests: a temporary folder removed at the end, and
+// whole-file reads and writes of raw bytes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tagshelf::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class TempDir {
+public:
+    // Creates a fresh folder under the system's temporary folder; `suffix` is
+    // appended to its name (a test may need a folder whose name ends in "TagShelf").
+    explicit TempDir(std::string_view suffix = "");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path base_;  // the folder created, when path_ is inside it
+};
+
+void writeFile(const std::string& path, const Bytes& bytes);
+void writeText(const std::string& path, std::string_view text);
+Bytes readFile(const std::string& path);
+std::string readText(const std::string& path);
+
+// Bytes from a string literal's characters (which may hold "\0").
+Bytes bytesOf(std::string_view s);
+
+}  // namespace tagshelf::test
