@@ -28,7 +28,7 @@ Error systemError(int errnoValue, std::string step = {});
 std::string standardErrorText(std::string_view label, const Error& error);
 
 class [[nodiscard]] Status {
-public:
+  public:
     Status() = default;
     Status(Error e) : error_(std::move(e)) {}
     static Status success() { return {}; }
@@ -36,13 +36,13 @@ public:
     explicit operator bool() const { return ok(); }
     const Error& error() const { return *error_; }
 
-private:
+  private:
     std::optional<Error> error_;
 };
 
 template <typename T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
     Result(Error e) : v_(std::in_place_index<1>, std::move(e)) {}
     Result(Status s) : v_(std::in_place_index<1>, s.error()) {}
@@ -58,7 +58,7 @@ public:
     const Error& error() const { return std::get<1>(v_); }
     Status status() const { return ok() ? Status() : Status(error()); }
 
-private:
+  private:
     std::variant<T, Error> v_;
 };
 

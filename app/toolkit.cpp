@@ -34,18 +34,28 @@ std::optional<std::string> ScriptedToolkit::saveFileDialog(std::string_view filt
     return openFileDialog(filter);
 }
 
-void ScriptedToolkit::setStatusText(std::string_view text) { statusText = text; }
+void ScriptedToolkit::setStatusText(std::string_view text) {
+    statusText = text;
+}
+
+int ScriptedToolkit::showModal(ModalDialog& dialog) {
+    dialogsShown.push_back(dialog.dialogName());
+    if (dialogScripts.empty()) return 0;
+    auto script = std::move(dialogScripts.front());
+    dialogScripts.pop_front();
+    return script(dialog);
+}
 
 namespace {
 class ScriptedProgress : public Progress {
-public:
+  public:
     explicit ScriptedProgress(ScriptedToolkit& owner) : owner_(owner) {}
     bool step(long, long) override {
         ++owner_.progressSteps;
         return !owner_.cancelAfter || owner_.progressSteps < *owner_.cancelAfter;
     }
 
-private:
+  private:
     ScriptedToolkit& owner_;
 };
 }  // namespace
@@ -57,7 +67,8 @@ std::unique_ptr<Progress> ScriptedToolkit::beginProgress(std::string_view) {
 
 std::vector<std::string> ScriptedToolkit::prompts() const {
     std::vector<std::string> out;
-    for (const auto& m : messages) out.push_back(m.prompt);
+    for (const auto& m : messages)
+        out.push_back(m.prompt);
     return out;
 }
 

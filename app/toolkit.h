@@ -21,15 +21,26 @@ enum class MsgButtons { Ok, YesNo, RetryCancel };
 enum class MsgIcon { None, Question, Exclamation };
 enum class MsgAnswer { Ok, Yes, No, Retry, Cancel };
 
+// A window shown modally: the Qt dialogs implement it; a scripted toolkit plays
+// the user's part on it instead of waiting for input.
+class ModalDialog {
+  public:
+    virtual ~ModalDialog() = default;
+    // Runs the dialog until it closes; gives its result (1 accepted, 0 not).
+    virtual int execModal() = 0;
+    // The window's name (frm_Select, …), for tests and messages.
+    virtual std::string dialogName() const = 0;
+};
+
 // Long work reports through this; step() gives false once the user asked to stop.
 class Progress {
-public:
+  public:
     virtual ~Progress() = default;
     virtual bool step(long done, long total) = 0;
 };
 
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // A message box under the title "TagShelf". defaultAnswer is the button that
@@ -46,6 +57,9 @@ public:
     // The main window's status bar text.
     virtual void setStatusText(std::string_view text) = 0;
 
+    // Shows a window modally and gives its result once it has closed.
+    virtual int showModal(ModalDialog& dialog) = 0;
+
     // Progress of long work: the toolkit shows a dialog with a cancel button once
     // the work has run for about half a second. Release the object to close it.
     virtual std::unique_ptr<Progress> beginProgress(std::string_view caption) = 0;
@@ -57,7 +71,7 @@ public:
 // A toolkit for tests and for the command-line companion: records every message
 // box, answers from queues, and falls back to OK / No / Cancel when a queue is empty.
 class ScriptedToolkit : public Toolkit {
-public:
+  public:
     struct Message {
         std::string prompt;
         MsgButtons buttons;
@@ -70,17 +84,23 @@ public:
     std::optional<std::string> openFileDialog(std::string_view filter) override;
     std::optional<std::string> saveFileDialog(std::string_view filter) override;
     void setStatusText(std::string_view text) override;
+    int showModal(ModalDialog& dialog) override;
     std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
 
     // Queued answers, taken in order.
     std::deque<MsgAnswer> answers;
     std::deque<std::optional<std::string>> fileAnswers;
+    // What the user does in the next modal windows, in order: each script works
+    // the dialog (fills fields, presses buttons) and gives its result. Without a
+    // script a dialog is closed at once with result 0.
+    std::deque<std::function<int(ModalDialog&)>> dialogScripts;
     // Progress: step() gives false once `cancelAfter` steps were reported.
     std::optional<long> cancelAfter;
 
     // What happened.
     std::vector<Message> messages;
     std::vector<std::string> fileDialogFilters;
+    std::vector<std::string> dialogsShown;
     std::string statusText;
     long progressSteps = 0;
     int progressDialogs = 0;

@@ -47,7 +47,8 @@ std::string convert(iconv_t cd, std::string_view input, Skip skip) {
     std::string out;
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // Without the converter every non-ASCII byte is unreadable.
-        for (unsigned char c : input) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        for (unsigned char c : input)
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
         return out;
     }
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -80,9 +81,8 @@ std::string decode(std::string_view bytes) {
 
 std::string encode(std::string_view text) {
     if (isAscii(text)) return std::string(text);
-    return convert(converters().fromUtf8, text, [](unsigned char lead) {
-        return utf8SequenceLength(lead);
-    });
+    return convert(converters().fromUtf8, text,
+                   [](unsigned char lead) { return utf8SequenceLength(lead); });
 }
 
 std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {

@@ -50,8 +50,8 @@ struct Id3v2Tag {
     std::string Day;  // month then day, e.g. "1225"
     std::string CommentDesc;
     std::string Comment;
-    std::string Track;  // as stored, e.g. "5/12"
-    std::string Genre;  // as stored, e.g. "(17)Rock"
+    std::string Track;        // as stored, e.g. "5/12"
+    std::string Genre;        // as stored, e.g. "(17)Rock"
     std::uint8_t Encode = 0;  // 1 when the tag's texts are UTF-16 (encoding 1), else 0
 };
 

@@ -11,7 +11,8 @@
 namespace tagshelf::test {
 
 TempDir::TempDir(std::string_view suffix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tagshelf-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tagshelf-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     std::filesystem::path base(pattern);
     if (suffix.empty()) {
@@ -38,7 +39,8 @@ TempDir::~TempDir() {
 
 void writeFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -57,6 +59,8 @@ std::string readText(const std::string& path) {
     return std::string(b.begin(), b.end());
 }
 
-Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes bytesOf(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 }  // namespace tagshelf::test

@@ -13,7 +13,7 @@ namespace tagshelf::test {
 using Bytes = std::vector<std::uint8_t>;
 
 class TempDir {
-public:
+  public:
     // Creates a fresh folder under the system's temporary folder; `suffix` is
     // appended to its name (a test may need a folder whose name ends in "TagShelf").
     explicit TempDir(std::string_view suffix = "");
@@ -25,7 +25,7 @@ public:
     std::string str() const { return path_.string(); }
     std::string file(std::string_view name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path base_;  // the folder created, when path_ is inside it
 };

@@ -1,0 +1,165 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QResizeEvent>
+
+#include "catalogue/catalogue_read.h"
+#include "catalogue/state.h"
+#include "views/list_ops.h"
+
+namespace tagshelf {
+
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+}  // namespace
+
+MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+    setObjectName(QStringLiteral("frm_Main"));
+    setWindowTitle(QStringLiteral("TagShelf"));
+    buildControls();
+    buildMenus();
+    setMinimumSize(twips(kMinWidthTwips), twips(kMinHeightTwips));
+    Form_Load();
+}
+
+int MainWindow::twips(int value) const {
+    return static_cast<int>(value * logicalDpiX() / 1440.0 + 0.5);
+}
+
+int MainWindow::toTwips(int pixels) const {
+    return static_cast<int>(pixels * 1440.0 / logicalDpiX() + 0.5);
+}
+
+void MainWindow::buildControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    lbl_Record = new QLabel(QStringLiteral("レコード件数：0件"), client);
+    lbl_Record->setObjectName(QStringLiteral("lbl_Record"));
+    lbl_Record->setGeometry(twips(240), twips(240), twips(1815), twips(255));
+
+    txtSearch = new QLineEdit(client);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch->setGeometry(twips(2280), twips(240), twips(1455), twips(270));
+
+    cmd_Search = new QPushButton(QStringLiteral("検索"), client);
+    cmd_Search->setObjectName(QStringLiteral("cmd_Search"));
+    cmd_Search->setGeometry(twips(3720), twips(240), twips(975), twips(300));
+    cmd_Search->setAutoDefault(false);
+    cmd_Search->setEnabled(false);  // the search is not built yet
+
+    cmd_Redo = new QPushButton(QStringLiteral("元に戻す"), client);
+    cmd_Redo->setObjectName(QStringLiteral("cmd_Redo"));
+    cmd_Redo->setGeometry(twips(4800), twips(240), twips(1095), twips(300));
+    cmd_Redo->setAutoDefault(false);
+    cmd_Redo->setEnabled(false);
+
+    grd_FileList = new FileGrid(state_, client);
+    grd_FileList->setObjectName(QStringLiteral("grd_FileList"));
+    grd_FileList->setGeometry(twips(240), twips(600), twips(5655), twips(1935));
+    QFont gridFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    gridFont.setPointSize(9);
+    grd_FileList->setFont(gridFont);
+
+    Line_sepa = new QFrame(client);
+    Line_sepa->setObjectName(QStringLiteral("Line_sepa"));
+    Line_sepa->setFrameShape(QFrame::HLine);
+    Line_sepa->setFrameShadow(QFrame::Sunken);
+    Line_sepa->setGeometry(0, 0, twips(5655), 2);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+}
+
+void MainWindow::buildMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption,
+                       QKeySequence shortcut = {}) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QString::fromUtf8(name));
+        if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+        // Work not built yet stays disabled until it is.
+        a->setEnabled(false);
+        return a;
+    };
+
+    File = menuBar()->addMenu(QStringLiteral("ファイル"));
+    File->setObjectName(QStringLiteral("File"));
+    FileOpen = item(File, "FileOpen", "ファイルを開く", QKeySequence(Qt::CTRL | Qt::Key_O));
+    FolderOpen = item(File, "FolderOpen", "フォルダを開く", QKeySequence(Qt::CTRL | Qt::Key_D));
+    File->addSeparator()->setObjectName(QStringLiteral("Line1"));
+    ListSave = item(File, "ListSave", "CSVへ保存");
+    File->addSeparator()->setObjectName(QStringLiteral("Line2"));
+    Quit = item(File, "Quit", "終了", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Quit->setEnabled(true);
+    connect(Quit, &QAction::triggered, this, &MainWindow::Quit_Click);
+
+    Edit = menuBar()->addMenu(QStringLiteral("編集"));
+    Edit->setObjectName(QStringLiteral("Edit"));
+    Initial = item(Edit, "Initial", "DBの初期化");
+    Delete = item(Edit, "Delete", "レコードの削除");
+
+    View = menuBar()->addMenu(QStringLiteral("表示"));
+    View->setObjectName(QStringLiteral("View"));
+    ViewSelect = item(View, "ViewSelect", "表示項目選択");
+    Sort = item(View, "Sort", "ソート");
+
+    Help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    Help->setObjectName(QStringLiteral("Help"));
+    Info = item(Help, "Info", "バージョン情報");
+}
+
+void MainWindow::showRecordCount() {
+    lbl_Record->setText(qs(recordCountText(state_.glngRecordCount)));
+}
+
+void MainWindow::Form_Load() {
+    state_.glngRecordCount = 0;
+    state_.view.SortCaption.clear();
+    state_.view.SearchMode = false;
+    lbl_Record->setText(QStringLiteral("レコード件数：0件"));
+    resize(twips(10000), twips(6000));
+    state_.view.showAllColumns();
+    grd_FileList->subGridInit();
+    if (fncDbReadCount(state_, "FileList") < 1) return;
+    subDbRead(state_);
+    showRecordCount();
+    grd_FileList->subGridInit();
+    grd_FileList->subGridFill();
+}
+
+void MainWindow::Form_Resize() {
+    // The minimum size keeps the window at least 6270 × 3600 twips.
+    int w = std::max(width(), twips(kMinWidthTwips));
+    int h = std::max(height(), twips(kMinHeightTwips));
+    grd_FileList->resize(std::max(0, w - twips(600)), std::max(0, h - twips(1650)));
+    cmd_Redo->move(w - twips(1470), cmd_Redo->y());
+    cmd_Search->move(w - twips(2550), cmd_Search->y());
+    txtSearch->move(w - twips(3990), txtSearch->y());
+    Line_sepa->setGeometry(0, Line_sepa->y(), w, Line_sepa->height());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    subDbDropTable(state_, "List");
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void MainWindow::Quit_Click() {
+    close();
+}
+
+}  // namespace tagshelf

@@ -1,0 +1,78 @@
+// frm_Main, the program's only top-level window: the menus, the record-count
+// label, the search box with its two buttons, the catalogue grid and the status
+// bar. Positions and sizes are kept in twips (1/1440 inch), as the layout is
+// designed, and turned into pixels through the screen's resolution.
+#pragma once
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/file_grid.h"
+
+namespace tagshelf {
+
+class AppState;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+
+    // Controls.
+    QLabel* lbl_Record;
+    QLineEdit* txtSearch;
+    QPushButton* cmd_Search;
+    QPushButton* cmd_Redo;
+    FileGrid* grd_FileList;
+    QFrame* Line_sepa;
+    QStatusBar* StatusBar1;
+
+    // Menus and their items.
+    QMenu* File;
+    QAction* FileOpen;
+    QAction* FolderOpen;
+    QAction* ListSave;
+    QAction* Quit;
+    QMenu* Edit;
+    QAction* Initial;
+    QAction* Delete;
+    QMenu* View;
+    QAction* ViewSelect;
+    QAction* Sort;
+    QMenu* Help;
+    QAction* Info;
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void Quit_Click();
+
+    // Sets the record-count label from glngRecordCount.
+    void showRecordCount();
+
+    int twips(int value) const;     // twips to pixels
+    int toTwips(int pixels) const;  // pixels to twips
+
+    // The smallest window the layout allows, in twips.
+    static constexpr int kMinWidthTwips = 6270;
+    static constexpr int kMinHeightTwips = 3600;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenus();
+    void buildControls();
+
+    AppState& state_;
+    bool unloaded_ = false;
+};
+
+}  // namespace tagshelf

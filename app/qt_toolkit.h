@@ -1,0 +1,36 @@
+// The toolkit over Qt Widgets: message boxes, file dialogs, the status bar,
+// modal windows and a progress dialog.
+#pragma once
+
+#include <QPointer>
+#include <QStatusBar>
+#include <QString>
+#include <QWidget>
+
+#include "app/toolkit.h"
+
+namespace tagshelf {
+
+// "desc|pattern|desc|pattern" to Qt's "desc (pattern);;desc (pattern)".
+QString qtFileFilter(std::string_view filter);
+
+class QtToolkit : public Toolkit {
+  public:
+    MsgAnswer messageBox(std::string_view prompt, MsgButtons buttons, MsgIcon icon,
+                         std::optional<MsgAnswer> defaultAnswer) override;
+    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    std::optional<std::string> saveFileDialog(std::string_view filter) override;
+    void setStatusText(std::string_view text) override;
+    int showModal(ModalDialog& dialog) override;
+    std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
+
+    // The window that owns the dialogs, and the status bar to write to.
+    void setMainWindow(QWidget* window, QStatusBar* statusBar);
+
+  private:
+    QPointer<QWidget> window_;
+    QPointer<QStatusBar> statusBar_;
+    QString lastFileName_;
+};
+
+}  // namespace tagshelf

@@ -1,0 +1,31 @@
+// What Main does before the main window opens: the single-instance rule, the INI
+// file (written on a first start in a folder whose path ends in "TagShelf"), the
+// catalogue's path and its tables.
+#pragma once
+
+#include <string>
+
+namespace tagshelf {
+
+class AppState;
+
+enum class StartResult {
+    Run,             // open the main window
+    AlreadyRunning,  // another copy runs: end silently
+    NoDatabaseName,  // the INI file gives no catalogue name: end after the message
+};
+
+inline constexpr const char* kIniFileName = "TagShelf.ini";
+inline constexpr const char* kDefaultDbName = "\\TagShelfList.mdb";
+
+// Runs the start-up steps with `currentDir` as the program folder.
+StartResult fncStartup(AppState& state, const std::string& currentDir,
+                       const std::string& procRoot = "/proc");
+
+// The INI file's path in a program folder.
+std::string iniPath(const std::string& appPath);
+
+// The process's current directory, without a trailing separator (except "/").
+std::string currentDirectory();
+
+}  // namespace tagshelf

@@ -1,0 +1,180 @@
+// The database layer over SQLite.
+//
+// Every database procedure opens a DbConnection, uses it and closes it before it
+// returns, and each open checks the catalogue file again (a missing, unreadable or
+// invalid file is reported on every open). Behind that, the Engine keeps one SQLite
+// connection to the file and its prepared statements, because opening the file and
+// committing for every statement costs thousands of times more than the statement.
+// Values reach SQL only as bound parameters.
+//
+// A BatchScope groups everything done inside it (a folder scan, filling a result
+// table) into transactions committed about once a second and at the end, so a crash
+// loses at most a second of the work and never leaves half a row.
+#pragma once
+
+#include <sqlite3.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "app/error.h"
+
+namespace tagshelf {
+
+class AppState;
+
+// An error reported by SQLite: its extended code and message, source "SQLite".
+Error engineError(sqlite3* db, int rc);
+
+class Engine {
+  public:
+    Engine() = default;
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Makes the connection to `path` ready for one more user: checks that the file
+    // still exists and is readable, opens it (without ever creating it) when it is
+    // not open yet or has been replaced, and starts the batch transaction when one
+    // is wanted.
+    Status acquire(const std::string& path);
+    void release();
+
+    sqlite3* handle() const { return db_; }
+
+    // A cached prepared statement for `sql`; the caller resets it (Statement does).
+    Result<sqlite3_stmt*> prepare(std::string_view sql, bool& cached);
+    void giveBack(sqlite3_stmt* stmt, bool cached);
+
+    void beginBatch();
+    Status endBatch();
+
+    // Closes the SQLite connection (committing an open batch).
+    void close();
+
+    // Keeps an error that happened where nobody could be told (a commit at the end
+    // of a batch); the next acquire gives it.
+    void reportLater(Error e) { pendingError_ = std::move(e); }
+
+    // How often a batch commits.
+    std::chrono::milliseconds commitInterval{1000};
+
+  private:
+    Status commit();
+    void dropConnection();
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+    int users_ = 0;
+    int batchDepth_ = 0;
+    bool inTransaction_ = false;
+    std::chrono::steady_clock::time_point transactionStart_;
+    std::optional<Error> pendingError_;
+    struct CachedStatement {
+        sqlite3_stmt* stmt = nullptr;
+        bool inUse = false;
+    };
+    std::unordered_map<std::string, CachedStatement> statements_;
+};
+
+// A statement in use; resets the prepared statement when it goes away.
+class Statement {
+  public:
+    Statement(Engine& engine, sqlite3_stmt* stmt, bool cached)
+        : engine_(&engine), stmt_(stmt), cached_(cached) {}
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
+    ~Statement();
+
+    Statement& bind(int index, std::string_view text);
+    Statement& bind(int index, std::int64_t value);
+
+    // Advances to the next row: true when a row is there, false at the end.
+    Result<bool> step();
+    // Runs the statement to its end (for statements that give no rows).
+    Status run();
+
+    bool isNull(int column) const;
+    // The column as text; a NULL reads as the empty text. Embedded NULs are kept.
+    std::string text(int column) const;
+    std::int64_t integer(int column) const;
+    int columnCount() const;
+    std::string columnName(int column) const;
+
+  private:
+    Engine* engine_;
+    sqlite3_stmt* stmt_;
+    bool cached_;
+    Status bindStatus_;
+};
+
+class DbConnection {
+  public:
+    DbConnection() = default;
+    ~DbConnection() { close(); }
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    // Opens the connection to the catalogue file at `path` through the engine.
+    Status open(Engine& engine, const std::string& path);
+    bool isOpen() const { return engine_ != nullptr; }
+    void close();
+
+    Result<Statement> prepare(std::string_view sql);
+    // Prepares and runs a statement that takes no parameters and gives no rows.
+    Status exec(std::string_view sql);
+
+    // Runs `work` inside a savepoint: all of it is stored, or none of it.
+    template <typename Work>
+    Status atomically(Work work);
+
+    sqlite3* handle() const;
+
+  private:
+    Engine* engine_ = nullptr;
+};
+
+// Opens the catalogue through the connection without showing anything.
+Status openCatalogue(AppState& state, DbConnection& conn);
+
+// Opens the catalogue; on failure shows the standard message labelled
+// "fncDbOpen : " and gives false.
+bool fncDbOpen(AppState& state, DbConnection& conn);
+
+// Keeps the error text in gstrErrMsg and shows the standard error message.
+void showDbError(AppState& state, std::string_view label, const Error& error);
+
+// Groups the database work done while it lives into batched transactions.
+class BatchScope {
+  public:
+    explicit BatchScope(AppState& state);
+    ~BatchScope();
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+  private:
+    Engine& engine_;
+};
+
+template <typename Work>
+Status DbConnection::atomically(Work work) {
+    if (Status s = exec("SAVEPOINT tagshelf_atomic"); !s) return s;
+    Status result = work();
+    if (result) {
+        if (Status s = exec("RELEASE tagshelf_atomic"); !s) result = s;
+    }
+    if (!result) {
+        (void)exec("ROLLBACK TO tagshelf_atomic");
+        (void)exec("RELEASE tagshelf_atomic");
+    }
+    return result;
+}
+
+}  // namespace tagshelf

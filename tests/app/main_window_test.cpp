@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenuBar>
+#include <filesystem>
+
+#include "app/main_window.h"
+#include "tests/support/catalogue_fixture.h"
+
+namespace tagshelf::test {
+namespace {
+
+QString qs(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+std::vector<std::string> row(const MainWindow& w, int r) {
+    std::vector<std::string> out;
+    for (int c = 0; c < w.grd_FileList->model().columnCount(); ++c) {
+        out.push_back(w.grd_FileList->cellText(r, c).toStdString());
+    }
+    return out;
+}
+
+TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
+    CatalogueFixture f;
+    MainWindow w(f.state);
+    EXPECT_EQ(w.windowTitle(), qs("TagShelf"));
+    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
+    EXPECT_EQ(w.cmd_Search->text(), qs("検索"));
+    EXPECT_EQ(w.cmd_Redo->text(), qs("元に戻す"));
+    EXPECT_EQ(row(w, 0),
+              (std::vector<std::string>{"No", "タイトル", "アーティスト", "アルバム", "トラック",
+                                        "西暦", "月日", "ジャンル", "コメント", "Version",
+                                        "エンコード", "ファイルパス"}));
+    // The header row and one empty row.
+    EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
+    EXPECT_EQ(w.grd_FileList->cellText(1, 0), QString());
+
+    QStringList menus;
+    for (QAction* a : w.menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{qs("ファイル"), qs("編集"), qs("表示"), qs("ヘルプ")}));
+    EXPECT_EQ(w.FileOpen->text(), qs("ファイルを開く"));
+    EXPECT_EQ(w.FileOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(w.FolderOpen->text(), qs("フォルダを開く"));
+    EXPECT_EQ(w.FolderOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    EXPECT_EQ(w.ListSave->text(), qs("CSVへ保存"));
+    EXPECT_EQ(w.Quit->text(), qs("終了"));
+    EXPECT_EQ(w.Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(w.Quit->isEnabled());
+    EXPECT_EQ(w.Initial->text(), qs("DBの初期化"));
+    EXPECT_EQ(w.Delete->text(), qs("レコードの削除"));
+    EXPECT_EQ(w.ViewSelect->text(), qs("表示項目選択"));
+    EXPECT_EQ(w.Sort->text(), qs("ソート"));
+    EXPECT_EQ(w.Info->text(), qs("バージョン情報"));
+    EXPECT_EQ(w.File->actions().size(), 6);  // two separators
+    EXPECT_TRUE(f.toolkit.messages.empty());
+    EXPECT_EQ(w.size(), QSize(w.twips(10000), w.twips(6000)));
+}
+
+TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
+    CatalogueFixture f;
+    f.addRow(
+        {"曲", "歌手", "盤", "3/12", "2003", "1225", "Rock", "17", "c", "0", "ID3v23", "/a.mp3"});
+    f.addRow({"b", "", "", "", "", "", "", "999", "", "1", "ID3v22", "/b.mp3"});
+    f.addRow({"c", "", "", "", "", "", "", "255", "", " ", "ID3v1", "/c.mp3"});
+    MainWindow w(f.state);
+    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：3件"));
+    EXPECT_EQ(f.state.glngRecordCount, 3);
+    ASSERT_EQ(w.grd_FileList->model().rowCount(), 3);
+    EXPECT_EQ(row(w, 1),
+              (std::vector<std::string>{"1", "曲", "歌手", "盤", "3/12", "2003", "1225", "Rock",
+                                        "c", "ID3v23", "Latin1(ISO-8859-1)", "/a.mp3"}));
+    EXPECT_EQ(w.grd_FileList->cellText(2, 10), qs("Unicode(ISO-10646-1)"));
+    EXPECT_EQ(w.grd_FileList->cellText(3, 10), qs(" "));
+    EXPECT_EQ(w.grd_FileList->cellText(3, 0), qs("3"));
+    EXPECT_EQ(w.grd_FileList->recordNumberAt(2), 2);
+
+    auto align = [&](int r, int c) {
+        return w.grd_FileList->model()
+            .data(w.grd_FileList->model().index(r, c), Qt::TextAlignmentRole)
+            .value<Qt::Alignment>();
+    };
+    EXPECT_EQ(align(0, 0), Qt::AlignRight | Qt::AlignVCenter);  // No
+    EXPECT_EQ(align(0, 1), Qt::AlignLeft | Qt::AlignVCenter);   // タイトル
+    EXPECT_EQ(align(0, 4), Qt::AlignRight | Qt::AlignVCenter);  // トラック
+    EXPECT_EQ(align(0, 5), Qt::AlignRight | Qt::AlignVCenter);  // 西暦
+    EXPECT_EQ(align(0, 6), Qt::AlignRight | Qt::AlignVCenter);  // 月日
+    EXPECT_EQ(align(0, 7), Qt::AlignLeft | Qt::AlignVCenter);   // ジャンル
+    EXPECT_EQ(w.grd_FileList->model()
+                  .headerData(3, Qt::Horizontal, Qt::TextAlignmentRole)
+                  .value<Qt::Alignment>(),
+              Qt::Alignment(Qt::AlignCenter));
+}
+
+TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
+    CatalogueFixture f;
+    MainWindow w(f.state);
+    FileGrid& g = *w.grd_FileList;
+    auto widthAt = [&](long n) {
+        f.state.glngRecordCount = static_cast<std::int32_t>(n);
+        g.subGridInit();
+        EXPECT_EQ(g.columnWidth(0), g.twipsToPixels(g.columnWidthTwips(0)));
+        return g.columnWidthTwips(0);
+    };
+    EXPECT_EQ(widthAt(99), 300);
+    EXPECT_EQ(widthAt(100), 400);
+    EXPECT_EQ(widthAt(999), 400);
+    EXPECT_EQ(widthAt(1000), 500);
+    EXPECT_EQ(widthAt(10000), 600);
+    EXPECT_EQ(widthAt(100000), 600);  // left as it was
+    EXPECT_EQ(widthAt(5), 300);
+    EXPECT_EQ(widthAt(250000), 300);
+    EXPECT_EQ(g.columnWidthTwips(1), 1500);
+    EXPECT_EQ(g.columnWidth(1), g.twipsToPixels(1500));
+}
+
+TEST(MainWindow, HiddenColumnsLeaveOnlyTheChosenOnesInOrder) {
+    CatalogueFixture f;
+    f.addRow({"t", "a", "al", "1", "2000"});
+    MainWindow w(f.state);
+    f.state.view.ColumnVisible.fill(false);
+    f.state.view.VisibleColumnCount = 0;
+    w.grd_FileList->subGridInit();
+    EXPECT_EQ(w.grd_FileList->model().columnCount(), 1);
+    EXPECT_EQ(w.grd_FileList->cellText(0, 0), qs("No"));
+
+    f.state.view.showAllColumns();
+    f.state.view.ColumnVisible[2] = f.state.view.ColumnVisible[3] = false;
+    f.state.view.VisibleColumnCount = 9;
+    w.grd_FileList->subGridInit();
+    w.grd_FileList->subGridFill();
+    EXPECT_EQ(row(w, 0)[3], "西暦");
+    EXPECT_EQ(row(w, 1)[3], "2000");
+}
+
+TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {
+    CatalogueFixture f;
+    MainWindow w(f.state);
+    w.show();
+    w.resize(w.twips(12000), w.twips(8000));
+    QApplication::processEvents();
+    EXPECT_EQ(w.grd_FileList->width(), w.width() - w.twips(600));
+    EXPECT_EQ(w.grd_FileList->height(), w.height() - w.twips(1650));
+    EXPECT_EQ(w.cmd_Redo->x(), w.width() - w.twips(1470));
+    EXPECT_EQ(w.cmd_Search->x(), w.width() - w.twips(2550));
+    EXPECT_EQ(w.txtSearch->x(), w.width() - w.twips(3990));
+    EXPECT_EQ(w.Line_sepa->width(), w.width());
+    EXPECT_EQ(w.grd_FileList->pos(), QPoint(w.twips(240), w.twips(600)));
+
+    w.resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), w.twips(MainWindow::kMinWidthTwips));
+    EXPECT_EQ(w.height(), w.twips(MainWindow::kMinHeightTwips));
+    EXPECT_EQ(w.cmd_Redo->x(), w.width() - w.twips(1470));
+    w.close();
+}
+
+TEST(MainWindow, ClosingDropsTheResultTable) {
+    CatalogueFixture f;
+    ASSERT_TRUE(fncCreateTable(f.state, "List").ok());
+    MainWindow w(f.state);
+    w.show();
+    w.Quit_Click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(fncNoTable(f.state, "List"));
+    EXPECT_FALSE(fncNoTable(f.state, "FileList"));
+}
+
+TEST(MainWindow, AMissingCatalogueIsReportedOnceAndTheWindowStillOpens) {
+    CatalogueFixture f(false);
+    std::filesystem::remove(f.dbPath());
+    MainWindow w(f.state);
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_EQ(f.toolkit.messages[0].prompt.rfind("fncDbOpen : ", 0), 0u);
+    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
+    EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
+}
+
+}  // namespace
+}  // namespace tagshelf::test

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/support/catalogue_fixture.h"
+
+namespace tagshelf::test {
+namespace {
+
+TEST(StandardErrorText, JoinsThePartsWithTheSignedNumber) {
+    EXPECT_EQ(standardErrorText("fncDbOpen : ", Error{14, "unable to open", "SQLite", {}}),
+              "fncDbOpen : エラー :  14が発生しました。 : unable to openSQLite");
+    EXPECT_EQ(standardErrorText("Main : ", Error{-2147467259, "x", "y", {}}),
+              "Main : エラー : -2147467259が発生しました。 : xy");
+    EXPECT_EQ(standardErrorText("a : ", Error{0, "", "", {}}),
+              "a : エラー :  0が発生しました。 : ");
+}
+
+TEST(Schema, CreatesFileListWithItsColumnsInOrderAndTheGenreTable) {
+    CatalogueFixture f;
+    std::vector<std::string> names = f.column("SELECT name FROM pragma_table_info('FileList')");
+    std::vector<std::string> expected;
+    for (const ColumnDef& c : kFileListColumns)
+        expected.emplace_back(c.name);
+    EXPECT_EQ(names, expected);
+
+    EXPECT_EQ(f.column("SELECT count(*) FROM GENRE"), std::vector<std::string>{"126"});
+    EXPECT_EQ(f.column("SELECT min(GenreNo) || '-' || max(GenreNo) FROM GENRE"),
+              std::vector<std::string>{"0-125"});
+    GenreNames genres = subSetGenreName();
+    std::vector<std::string> stored = f.column("SELECT Genre FROM GENRE ORDER BY GenreNo");
+    ASSERT_EQ(stored.size(), 126u);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        EXPECT_EQ(stored[i], genres[i]) << i;
+    EXPECT_EQ(stored[0], "ブルース");
+    EXPECT_EQ(stored[29], "ジャズ＋ファンク");
+    EXPECT_EQ(stored[85], "べボブ");
+    EXPECT_EQ(stored[125], "ダンスホール");
+    EXPECT_TRUE(genres[126].empty());
+    EXPECT_TRUE(genres[127].empty());
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST(Schema, ASecondStartChangesNothingInTheFile) {
+    CatalogueFixture f;
+    f.addRow({"t"});
+    f.state.engine().close();
+    Bytes before = readFile(f.dbPath());
+    ASSERT_TRUE(fncCreateTable(f.state, "FileList").ok());
+    ASSERT_TRUE(fncCreateGenre(f.state));
+    f.state.engine().close();
+    EXPECT_EQ(readFile(f.dbPath()), before);
+    EXPECT_EQ(f.column("SELECT count(*) FROM GENRE"), std::vector<std::string>{"126"});
+}
+
+TEST(Schema, TableNamesAreComparedExactlyAndOnlyTablesCount) {
+    CatalogueFixture f(false);
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.state, conn).ok());
+        ASSERT_TRUE(conn.exec("CREATE TABLE filelist (x TEXT)").ok());
+        ASSERT_TRUE(conn.exec("CREATE VIEW Shown AS SELECT 1").ok());
+        ASSERT_TRUE(conn.exec("CREATE TABLE counter (id INTEGER PRIMARY KEY AUTOINCREMENT)").ok());
+        ASSERT_TRUE(conn.exec("INSERT INTO counter DEFAULT VALUES").ok());
+    }
+    EXPECT_FALSE(fncNoTable(f.state, "filelist"));
+    EXPECT_TRUE(fncNoTable(f.state, "FileList"));
+    EXPECT_TRUE(fncNoTable(f.state, "Shown"));
+    EXPECT_TRUE(fncNoTable(f.state, "sqlite_sequence"));
+    // The engine refuses the table whose name differs only in case.
+    Status s = fncCreateTable(f.state, "FileList");
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.error().description.find("already exists"), std::string::npos);
+}
+
+TEST(Schema, ColumnMaximaAreEnforcedInCharacters) {
+    CatalogueFixture f;
+    std::string comment30(30, 'c');
+    EXPECT_NO_THROW(f.addRow({"a", "", "", "", "", "", "", "", comment30}));
+    EXPECT_THROW(f.addRow({"a", "", "", "", "", "", "", "", comment30 + "c"}), std::runtime_error);
+    std::string title;
+    for (int i = 0; i < 200; ++i)
+        title += "あ";  // 200 characters, 600 bytes
+    EXPECT_NO_THROW(f.addRow({title}));
+    EXPECT_THROW(f.addRow({title + "あ"}), std::runtime_error);
+    EXPECT_THROW(f.addRow({"", "", "", "123456"}), std::runtime_error);  // Trak holds 5
+    EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), std::vector<std::string>{"2"});
+}
+
+TEST(Connection, AMissingCatalogueIsReportedAndNeverCreated) {
+    CatalogueFixture f(false);
+    std::filesystem::remove(f.dbPath());
+    EXPECT_FALSE(fncNoTable(f.state, "FileList"));  // nothing to create in a missing file
+    EXPECT_TRUE(f.toolkit.messages.empty());
+    DbConnection conn;
+    EXPECT_FALSE(fncDbOpen(f.state, conn));
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_EQ(f.toolkit.messages[0].prompt,
+              "fncDbOpen : エラー :  14が発生しました。 : unable to open database fileSQLite");
+    EXPECT_EQ(f.toolkit.messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(f.state.gstrErrMsg, f.toolkit.messages[0].prompt);
+    EXPECT_FALSE(std::filesystem::exists(f.dbPath()));
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 0);
+}
+
+TEST(Connection, AFileThatIsNotADatabaseIsReportedAndLeftAlone) {
+    CatalogueFixture f(false);
+    writeText(f.dbPath(), "This is a text file, not a catalogue.\n");
+    Bytes before = readFile(f.dbPath());
+    DbConnection conn;
+    EXPECT_FALSE(fncDbOpen(f.state, conn));
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_NE(f.toolkit.messages[0].prompt.find("file is not a database"), std::string::npos);
+    // An unreadable catalogue counts as holding the table, so nothing is created.
+    EXPECT_FALSE(fncNoTable(f.state, "FileList"));
+    EXPECT_TRUE(fncCreateTable(f.state, "FileList").ok());
+    EXPECT_EQ(readFile(f.dbPath()), before);
+}
+
+TEST(Connection, ACatalogueRemovedWhileOpenIsReportedOnTheNextOpen) {
+    CatalogueFixture f;
+    f.addRow({"kept"});
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 1);
+    std::filesystem::remove(f.dbPath());
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 0);
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_EQ(f.toolkit.messages[0].prompt.rfind("fncDbOpen : ", 0), 0u);
+    // A new file in its place is a new catalogue.
+    writeText(f.dbPath(), "");
+    EXPECT_TRUE(fncNoTable(f.state, "FileList"));
+}
+
+TEST(Connection, AReadOnlyCatalogueCanBeReadButNotChanged) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes read-only files";
+    CatalogueFixture f;
+    f.addRow({"a"});
+    f.state.engine().close();
+    std::filesystem::permissions(f.dbPath(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 1);
+    EXPECT_THROW(f.addRow({"b"}), std::runtime_error);
+}
+
+TEST(Batch, RowsOfABatchAreStoredAndAFailedRowLeavesTheOthers) {
+    CatalogueFixture f;
+    {
+        BatchScope batch(f.state);
+        f.addRow({"one"});
+        EXPECT_THROW(f.addRow({"", "", "", "", "", "", "", "", std::string(31, 'x')}),
+                     std::runtime_error);
+        f.addRow({"two"});
+    }
+    f.state.engine().close();
+    EXPECT_EQ(f.column("SELECT Title FROM FileList ORDER BY rowid"),
+              (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(Batch, CommitsWhileItRunsSoOtherConnectionsSeeTheRows) {
+    CatalogueFixture f;
+    f.state.engine().commitInterval = std::chrono::milliseconds(0);
+    BatchScope batch(f.state);
+    f.addRow({"early"});
+    // A separate SQLite connection sees only committed rows.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(f.dbPath().c_str(), &other, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(other, "SELECT count(*) FROM FileList", -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 1);
+    sqlite3_finalize(st);
+    sqlite3_close(other);
+}
+
+}  // namespace
+}  // namespace tagshelf::test
