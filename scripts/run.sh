@@ -12,12 +12,17 @@ sh "$root/scripts/install-deps.sh"
 
 build="$root/build/release"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAGSHELF_BENCH=OFF >/dev/null
-cmake --build "$build" --target TagShelf tagshelf-cli -j"$(nproc)"
+targets="TagShelf"
+if cmake --build "$build" --target help | grep -q "tagshelf-cli"; then
+    targets="$targets tagshelf-cli"
+fi
+# shellcheck disable=SC2086
+cmake --build "$build" --target $targets -j"$(nproc)"
 
 home="${TAGSHELF_HOME:-$HOME/TagShelf}"
 mkdir -p "$home"
 cmake --install "$build" --prefix "$home" >/dev/null
-cp "$build/cli/tagshelf-cli" "$home/"
+[ ! -x "$build/cli/tagshelf-cli" ] || cp "$build/cli/tagshelf-cli" "$home/"
 [ -e "$home/TagShelfList.mdb" ] || : > "$home/TagShelfList.mdb"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
