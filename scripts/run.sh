@@ -35,6 +35,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display was set: TagShelf runs on the virtual display $DISPLAY."
 fi
 
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 echo "Starting TagShelf in $home"
 cd "$home"
 exec ./TagShelf
