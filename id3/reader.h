@@ -26,7 +26,8 @@ Result<Id3v1Tag> fncReadID3v1(const std::string& path);
 Result<Id3v2Tag> fncReadID3v2(const std::string& path);
 
 // The detector over bytes: the first bytes of the file (at least 3 when the file
-// has them), the last 128 bytes (empty when the file is shorter) and the size.
+// has them), the last 128 bytes (empty when the file is shorter; only their first
+// 3 are looked at) and the size.
 std::uint8_t tagTypeOf(std::span<const std::uint8_t> head, std::span<const std::uint8_t> tail,
                        std::uint64_t fileSize);
 
@@ -34,7 +35,8 @@ std::uint8_t tagTypeOf(std::span<const std::uint8_t> head, std::span<const std::
 Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer);
 
 // Parses an ID3v2 tag from its first byte ("ID3"); the buffer holds the header
-// and as much of the tag as the file holds.
+// and as much of the tag as the file holds. Nothing past the end of the tag (10 +
+// the header's tag size) is read, so the whole file may be given as well.
 Id3v2Tag parseID3v2(std::span<const std::uint8_t> tag);
 
 }  // namespace tagshelf

@@ -134,26 +134,11 @@ TEST(Connection, ACatalogueRemovedWhileOpenIsReportedOnTheNextOpen) {
     EXPECT_TRUE(fncNoTable(f.state, "FileList"));
 }
 
-// Runs `check` without root's right to write read-only files: in a child process
-// that has become the unprivileged user when the tests run as root.
-int runUnprivileged(const std::function<int()>& check) {
-    if (::geteuid() != 0) return check();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
-        ::_exit(check());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
-}
-
 TEST(Connection, AReadOnlyCatalogueCanBeReadButNotChanged) {
     CatalogueFixture f;
     f.addRow({"a"});
     f.state.engine().close();
-    std::filesystem::permissions(f.dir.path().parent_path(), std::filesystem::perms(0755));
-    std::filesystem::permissions(f.dir.path(), std::filesystem::perms(0755));
+    openUp(f.dir.path());
     std::filesystem::permissions(f.dbPath(), std::filesystem::perms::owner_read |
                                                  std::filesystem::perms::group_read |
                                                  std::filesystem::perms::others_read);

@@ -1,6 +1,7 @@
 #include "tests/support/test_support.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -57,6 +58,27 @@ Bytes readFile(const std::string& path) {
 std::string readText(const std::string& path) {
     Bytes b = readFile(path);
     return std::string(b.begin(), b.end());
+}
+
+int runUnprivileged(const std::function<int()>& check) {
+    if (::geteuid() != 0) return check();
+    pid_t pid = ::fork();
+    if (pid < 0) return 98;
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
+        ::_exit(check());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+void openUp(const std::filesystem::path& folder) {
+    std::filesystem::path top = std::filesystem::temp_directory_path();
+    for (std::filesystem::path p = folder; !p.empty() && p != top && p != p.root_path();
+         p = p.parent_path()) {
+        ::chmod(p.c_str(), 0755);
+    }
 }
 
 Bytes bytesOf(std::string_view s) {

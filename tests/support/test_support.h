@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,16 @@ void writeFile(const std::string& path, const Bytes& bytes);
 void writeText(const std::string& path, std::string_view text);
 Bytes readFile(const std::string& path);
 std::string readText(const std::string& path);
+
+// Runs `check` without root's right to read and write anything: in a child process
+// that has become the unprivileged user 65534 when the tests run as root, else in
+// this process. Gives check's result (90 and up when the child failed itself).
+// Folders the child must reach need permissions for others (see openUp).
+int runUnprivileged(const std::function<int()>& check);
+
+// Makes the folder and every folder above it up to the temporary folder
+// reachable by other users (0755).
+void openUp(const std::filesystem::path& folder);
 
 // Bytes from a string literal's characters (which may hold "\0").
 Bytes bytesOf(std::string_view s);

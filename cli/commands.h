@@ -1,0 +1,51 @@
+// The commands of tagshelf-cli. Each command lives in its own cli/cmd_<name>.cpp,
+// which defines cmd_<name>; the list below names it once, and the dispatcher and
+// --help are made from that list. Adding a command is one more file and one more
+// line here.
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string_view>
+
+namespace tagshelf::cli {
+
+// COMMAND(name, arguments, one line of help)
+#define TAGSHELF_CLI_COMMANDS(COMMAND)                                                    \
+    COMMAND(tag, "[--] FILE...",                                                          \
+            "detect and read each file's tag; print one JSON object per line per file")
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // at least one file could not be handled
+inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+// What a command is given: the arguments after its name, and the output streams.
+struct Invocation {
+    std::span<const std::string_view> args;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+struct Command {
+    std::string_view name;
+    std::string_view arguments;
+    std::string_view summary;
+    int (*run)(const Invocation&);
+};
+
+// For each command: its function, and its arguments as kArguments_<name> for the
+// command's own usage line.
+#define TAGSHELF_CLI_DECLARE(name, arguments, summary) \
+    int cmd_##name(const Invocation& call);            \
+    inline constexpr std::string_view kArguments_##name = arguments;
+TAGSHELF_CLI_COMMANDS(TAGSHELF_CLI_DECLARE)
+#undef TAGSHELF_CLI_DECLARE
+
+// Every command, in the order of the list.
+std::span<const Command> commands();
+
+// Runs the command line (the arguments after the program name).
+int run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+
+}  // namespace tagshelf::cli

@@ -1,0 +1,206 @@
+#include "id3/reader_detail.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "id3/codepage.h"
+
+namespace tagshelf {
+namespace {
+
+std::string_view asChars(std::span<const std::uint8_t> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool isIgnoredSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+}  // namespace
+
+std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t position,
+                         std::int64_t length, bool stopAtNul) {
+    if (length <= 0) return {};
+    const auto fileSize = static_cast<std::int64_t>(file.size());
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min<std::int64_t>(length, 256)));
+    for (std::int64_t p = position; p < position + length; ++p) {
+        std::uint8_t b = p >= 1 && p <= fileSize ? file[static_cast<std::size_t>(p - 1)] : 0;
+        if (b == 0 && stopAtNul) break;
+        bytes.push_back(static_cast<char>(b));
+    }
+    return codepage::decode(bytes);
+}
+
+ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position, std::int64_t count,
+                    bool unsync, std::vector<std::uint8_t>& scratch) {
+    if (count <= 0) return {};
+    const auto fileSize = static_cast<std::int64_t>(file.size());
+    if (position < 1 || position > fileSize) {
+        // Wholly outside the buffer: count zeros, none of them a 0xFF.
+        position += count;
+        return {{}, count};
+    }
+    const std::size_t start = static_cast<std::size_t>(position - 1);
+    if (!unsync) {
+        auto inside = static_cast<std::size_t>(std::min(count, fileSize - (position - 1)));
+        position += count;
+        return {file.subspan(start, inside), count};
+    }
+
+    // Deliver bytes until `count` are delivered or the buffer ends. Until the first
+    // dropped zero the delivered bytes are a plain slice of the buffer; from then on
+    // they are copied into the scratch vector.
+    std::size_t i = start;
+    const std::size_t n = file.size();
+    std::int64_t delivered = 0;
+    bool copying = false;
+    while (delivered < count && i < n) {
+        std::uint8_t b = file[i++];
+        ++delivered;
+        if (copying) scratch.push_back(b);
+        if (b == 0xFF && (i >= n || file[i] == 0)) {
+            if (!copying) {
+                scratch.assign(file.begin() + static_cast<std::ptrdiff_t>(start),
+                               file.begin() + static_cast<std::ptrdiff_t>(i));
+                copying = true;
+            }
+            ++i;  // the dropped zero (past the end it reads as 0 as well)
+        }
+    }
+    // Whatever is still owed lies beyond the buffer: zeros, one position each.
+    position = static_cast<std::int64_t>(i) + 1 + (count - delivered);
+    if (copying) return {scratch, count};
+    return {file.subspan(start, static_cast<std::size_t>(delivered)), count};
+}
+
+ByteRun fncCutBytes(const ByteRun& bytes, std::int64_t& index, std::int64_t count) {
+    if (count <= 0 || index < 1 || index > bytes.size) return {};
+    std::int64_t taken = std::min(count, bytes.size - index + 1);
+    const auto dataSize = static_cast<std::int64_t>(bytes.data.size());
+    ByteRun run;
+    run.size = taken;
+    if (index <= dataSize) {
+        run.data =
+            bytes.data.subspan(static_cast<std::size_t>(index - 1),
+                               static_cast<std::size_t>(std::min(taken, dataSize - index + 1)));
+    }
+    index += taken;
+    return run;
+}
+
+std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding) {
+    if (encoding == 0xFF) {
+        encoding = bytes.at(index);
+        index += 1;
+    }
+    if (encoding == 0) {
+        // The text ends at the first 0 byte, at the end of the run, or where the
+        // stored bytes end (the bytes after them read as 0).
+        const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
+        std::string_view text;
+        std::int64_t stop = index;
+        if (index >= 1 && index <= end) {
+            const auto* first = bytes.data.data() + (index - 1);
+            const auto length = static_cast<std::size_t>(end - index + 1);
+            const void* nul = std::memchr(first, 0, length);
+            std::size_t taken =
+                nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - first)
+                    : length;
+            text = asChars({first, taken});
+            stop = index + static_cast<std::int64_t>(taken);
+        }
+        index = stop + 1;
+        return codepage::decode(text);
+    }
+    if (encoding == 1) {
+        auto twoLeft = [&] { return index >= 1 && index + 1 <= bytes.size; };
+        bool bigEndian = false;
+        if (twoLeft()) {
+            std::uint8_t b0 = bytes.at(index);
+            std::uint8_t b1 = bytes.at(index + 1);
+            if (b0 == 0xFF && b1 == 0xFE) {
+                index += 2;
+            } else if (b0 == 0xFE && b1 == 0xFF) {
+                bigEndian = true;
+                index += 2;
+            }
+        }
+        // Reused between calls: most texts then cost no allocation here.
+        thread_local std::u16string units;
+        units.clear();
+        while (twoLeft()) {
+            std::uint8_t a = bytes.at(index);
+            std::uint8_t b = bytes.at(index + 1);
+            index += 2;
+            if (a == 0 && b == 0) break;
+            units.push_back(bigEndian ? static_cast<char16_t>((a << 8) | b)
+                                      : static_cast<char16_t>((b << 8) | a));
+        }
+        return codepage::fromUtf16(units);
+    }
+    return {};
+}
+
+bool fncUncompress(std::span<const std::uint8_t> compressed, std::int64_t declaredSize,
+                   std::vector<std::uint8_t>& out) {
+    if (declaredSize <= 0 || declaredSize > kMaxInflatedSize || compressed.empty()) return false;
+    // A declared size beyond what the data could possibly inflate to costs nothing:
+    // the buffer stops at the deflate limit, which zlib cannot exceed.
+    const auto limit = static_cast<std::int64_t>(compressed.size()) * kMaxDeflateRatio;
+    out.resize(static_cast<std::size_t>(std::min(declaredSize, limit)));
+    uLongf length = static_cast<uLongf>(out.size());
+    int rc =
+        uncompress(out.data(), &length, compressed.data(), static_cast<uLong>(compressed.size()));
+    if (rc != Z_OK) return false;
+    out.resize(length);
+    return true;
+}
+
+std::string leadingNumeral(std::string_view text) {
+    std::size_t i = 0;
+    auto skipSpaces = [&] {
+        while (i < text.size() && isIgnoredSpace(text[i]))
+            ++i;
+    };
+    skipSpaces();
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::string whole;
+    std::string fraction;
+    bool inFraction = false;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (isIgnoredSpace(c)) continue;
+        if (c >= '0' && c <= '9') {
+            (inFraction ? fraction : whole).push_back(c);
+        } else if (c == '.' && !inFraction) {
+            inFraction = true;
+        } else {
+            break;
+        }
+    }
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    fraction.erase(fraction.find_last_not_of('0') + 1);
+    std::string numeral;
+    if (negative && !(whole.empty() && fraction.empty())) numeral.push_back('-');
+    numeral += whole.empty() ? "0" : whole;
+    if (!fraction.empty()) numeral += "." + fraction;
+    return numeral;
+}
+
+std::string monthDayFromDayMonth(std::string_view text) {
+    std::string f = leadingNumeral(text);
+    if (f.size() < 4) f.insert(0, 4 - f.size(), '0');
+    std::string swapped = f.substr(f.size() - 2) + f.substr(0, 2);
+    std::string value = leadingNumeral(swapped);
+    value.erase(std::min(value.find('.'), value.size()));
+    return value == "-0" ? "0" : value;
+}
+
+}  // namespace tagshelf

@@ -1,0 +1,105 @@
+// libFuzzer target for tag detection and the two readers. The input is the whole
+// content of an MP3 file. Each run:
+//  - detects and parses it from memory (tagTypeOf, parseID3v1, parseID3v2), both
+//    readers whatever the detector says;
+//  - checks that every text is valid UTF-8 and every flag-like field in range;
+//  - writes it to an in-memory file (memfd) and checks that the file functions
+//    (fncGetTagType, fncReadID3v1, fncReadID3v2) give exactly the same results.
+// The sanitizers (address, undefined) catch the rest.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+#include <string>
+
+#include "id3/reader.h"
+#include "tests/id3/read_support.h"
+
+namespace {
+
+using namespace tagshelf;
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "readers_fuzz: %s\n", what);
+    std::abort();
+}
+
+bool validUtf8(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80         ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+void checkTexts(const Id3v1Tag& t) {
+    for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment}) {
+        if (!validUtf8(*s)) fail("ID3v1 text is not UTF-8");
+    }
+    if (t.IsV11 != 0 && t.IsV11 != 1) fail("IsV11 out of range");
+    if (t.Track < 0 || t.Track > 255 || (t.IsV11 == 0 && t.Track != 0)) fail("Track out of range");
+}
+
+void checkTexts(const Id3v2Tag& t, std::size_t inputSize) {
+    for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Day, &t.CommentDesc,
+                                 &t.Comment, &t.Track, &t.Genre}) {
+        if (!validUtf8(*s)) fail("ID3v2 text is not UTF-8");
+        // Text comes from the tag's bytes (or from at most 16 MiB inflated).
+        if (s->size() > 3 * std::max<std::size_t>(inputSize, 16 * 1024 * 1024))
+            fail("text too long");
+    }
+    if (t.Encode > 1) fail("Encode out of range");
+}
+
+// The in-memory file the file functions read.
+struct MemoryFile {
+    int fd = memfd_create("fuzz-input", MFD_CLOEXEC);
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::span<const std::uint8_t> file(data, size);
+    std::span<const std::uint8_t> head = file.first(std::min<std::size_t>(size, 3));
+    std::span<const std::uint8_t> tail =
+        size >= 128 ? file.last(128) : std::span<const std::uint8_t>();
+    const std::uint8_t family = tagTypeOf(head, tail, size);
+
+    // The last 128 bytes; a shorter file reads as if zeros came before it.
+    std::uint8_t trailer[128] = {};
+    const std::size_t inTrailer = std::min<std::size_t>(size, 128);
+    if (inTrailer) std::memcpy(trailer + 128 - inTrailer, data + size - inTrailer, inTrailer);
+    const Id3v1Tag v1 = parseID3v1(trailer);
+    const Id3v2Tag v2 = parseID3v2(file);
+    checkTexts(v1);
+    checkTexts(v2, size);
+
+    static MemoryFile memory;
+    if (memory.fd < 0) fail("memfd_create failed");
+    if (ftruncate(memory.fd, 0) != 0) fail("ftruncate failed");
+    if (size && pwrite(memory.fd, data, size, 0) != static_cast<ssize_t>(size))
+        fail("pwrite failed");
+
+    Result<std::uint8_t> fileFamily = fncGetTagType(memory.path);
+    if (!fileFamily || *fileFamily != family) fail("fncGetTagType differs from tagTypeOf");
+    Result<Id3v1Tag> fileV1 = fncReadID3v1(memory.path);
+    if (!fileV1 || !sameTag(*fileV1, v1)) fail("fncReadID3v1 differs from parseID3v1");
+    Result<Id3v2Tag> fileV2 = fncReadID3v2(memory.path);
+    if (!fileV2 || !sameTag(*fileV2, v2)) fail("fncReadID3v2 differs from parseID3v2");
+    return 0;
+}
