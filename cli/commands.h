@@ -13,7 +13,12 @@ namespace tagshelf::cli {
 // COMMAND(name, arguments, one line of help)
 #define TAGSHELF_CLI_COMMANDS(COMMAND)                                                    \
     COMMAND(tag, "[--] FILE...",                                                          \
-            "detect and read each file's tag; print one JSON object per line per file")
+            "detect and read each file's tag; print one JSON object per line per file")   \
+    COMMAND(write,                                                                        \
+            "[--version V] [--title T] [--artist A] [--album A] [--track N] "             \
+            "[--track-total N] [--year Y] [--month M] [--day D] [--comment C] "           \
+            "[--genre NAME] [--genre-no N] [--encoding 0|1] [--] FILE",                   \
+            "write a file's tag as OK in the edit window does (see write --help)")
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;

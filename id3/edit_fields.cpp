@@ -1,0 +1,153 @@
+#include "id3/edit_fields.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/text.h"
+#include "id3/genre_list.h"
+#include "id3/writer_numbers.h"
+
+namespace tagshelf {
+namespace {
+
+// The byte length of the first `count` characters of a UTF-8 text.
+std::size_t prefixBytes(std::string_view text, std::size_t count) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (characters == count) return i;
+            ++characters;
+        }
+    }
+    return text.size();
+}
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t n = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+std::string firstCharacters(std::string_view text, std::size_t count) {
+    return std::string(text.substr(0, prefixBytes(text, count)));
+}
+
+std::string afterCharacters(std::string_view text, std::size_t count) {
+    return std::string(text.substr(prefixBytes(text, count)));
+}
+
+std::optional<int> wholeNumber(std::string_view text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+EditFields editFieldsFromID3v1(const Id3v1Tag& tag) {
+    EditFields f;
+    f.txtTitle = fncCleanText(tag.Title);
+    f.txtArtist = fncCleanText(tag.Artist);
+    f.txtAlbum = fncCleanText(tag.Album);
+    f.txtYear = tag.Year;
+    f.txtComment = firstCharacters(tag.Comment, tag.IsV11 == 1 ? 28 : 30);
+    if (tag.IsV11 == 1) f.txtTrack = std::to_string(tag.Track);
+    f.cmbGenre = tag.Genre;
+    return f;
+}
+
+EditFields editFieldsFromID3v2(const Id3v2Tag& tag) {
+    EditFields f;
+    f.txtTIT2 = fncCleanText(tag.Title);
+    f.txtTPE1 = fncCleanText(tag.Artist);
+    f.txtTALB = fncCleanText(tag.Album);
+
+    const std::size_t slash = tag.Track.find('/');
+    if (slash == std::string::npos) {
+        f.txtTRCK1 = tag.Track;
+    } else {
+        f.txtTRCK1 = tag.Track.substr(0, slash);
+        f.txtTRCK2 = tag.Track.substr(slash + 1);
+    }
+
+    // A year frame of eight digits holds the year and the month and day.
+    const bool shortYear = characterCount(tag.Year) < 5;
+    f.txtTYER = shortYear ? tag.Year : firstCharacters(tag.Year, 4);
+    const std::string day = !tag.Day.empty() || shortYear ? tag.Day : afterCharacters(tag.Year, 4);
+    switch (characterCount(day)) {
+        case 1:
+        case 2:
+            f.txtTDAT1 = numbers::formatNumberText(day, 2);
+            break;
+        case 3:
+            f.txtTDAT1 = numbers::formatNumberText(firstCharacters(day, 1), 2);
+            f.txtTDAT2 = numbers::formatNumberText(afterCharacters(day, 1), 2);
+            break;
+        case 4:
+            f.txtTDAT1 = numbers::formatNumberText(firstCharacters(day, 2), 2);
+            f.txtTDAT2 = numbers::formatNumberText(afterCharacters(day, 2), 2);
+            break;
+        default:
+            break;
+    }
+
+    f.txtCOMM2 = tag.Comment;
+    const std::size_t close = tag.Genre.find(')');
+    if (!tag.Genre.empty() && tag.Genre[0] == '(' && close != std::string::npos &&
+        wholeNumber(std::string_view(tag.Genre).substr(1, close - 1))) {
+        f.txtTCONNo = tag.Genre.substr(1, close - 1);
+        f.txtTCON = tag.Genre.substr(close + 1);
+    } else {
+        f.txtTCON = tag.Genre;
+    }
+    f.optEncode = tag.Encode == 1 ? 1 : 0;
+    return f;
+}
+
+void carryFieldsOver(EditFields& f, std::uint8_t toCode) {
+    auto copy = [](std::string& to, const std::string& from) {
+        if (!from.empty()) to = from;
+    };
+    switch (toCode) {
+        case kID3v1:
+        case kID3v11:
+            copy(f.txtTitle, f.txtTIT2);
+            copy(f.txtArtist, f.txtTPE1);
+            copy(f.txtAlbum, f.txtTALB);
+            copy(f.txtYear, f.txtTYER);
+            if (!f.txtTCON.empty()) {
+                std::optional<int> number = wholeNumber(f.txtTCONNo);
+                if (number && *number >= 0 && *number <= 255) f.cmbGenre = *number;
+            }
+            if (toCode == kID3v11) copy(f.txtTrack, f.txtTRCK1);
+            break;
+        case kID3v22:
+        case kID3v23:
+            copy(f.txtTIT2, f.txtTitle);
+            copy(f.txtTPE1, f.txtArtist);
+            copy(f.txtTALB, f.txtAlbum);
+            copy(f.txtTRCK1, f.txtTrack);
+            copy(f.txtTYER, f.txtYear);
+            copy(f.txtCOMM2, f.txtComment);
+            if (f.cmbGenre >= 0 && f.cmbGenre <= 255) {
+                f.txtTCON = std::string(kGenreList[static_cast<std::size_t>(f.cmbGenre)]);
+                f.txtTCONNo = std::to_string(f.cmbGenre);
+            } else {
+                f.txtTCON.clear();
+                f.txtTCONNo.clear();
+            }
+            f.optEncode = 0;
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace tagshelf
