@@ -1,6 +1,11 @@
 #include "app/file_grid.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include "app/text.h"
 #include "catalogue/catalogue_read.h"
@@ -142,6 +147,8 @@ FileGrid::FileGrid(AppState& state, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
 }
 
 int FileGrid::twipsToPixels(int twips) const {
@@ -187,6 +194,42 @@ int FileGrid::columnWidthTwips(int column) const {
 long FileGrid::recordNumberAt(long gridRow) const {
     if (gridRow < 1 || !model_.filled()) return 0;
     return cellText(static_cast<int>(gridRow), 0).toLong();
+}
+
+long FileGrid::currentGridRow() const {
+    QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+void FileGrid::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FileGrid::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FileGrid::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            QString path = url.toLocalFile();
+            // A dropped folder may come with a trailing separator.
+            while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+                path.chop(1);
+            paths.push_back(path.toStdString());
+        }
+    }
+    event->acceptProposedAction();
+    if (!paths.empty()) emit pathsDropped(paths);
+}
+
+void FileGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete) {
+        emit deleteKeyPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 }  // namespace tagshelf

@@ -71,6 +71,20 @@ class FileGrid : public QTableView {
 
     int twipsToPixels(int twips) const;
 
+    // The grid row (1, 2, …) of the current cell; 0 when there is none.
+    long currentGridRow() const;
+
+  signals:
+    // Files and folders dropped from the desktop, as local paths in their order.
+    void pathsDropped(const std::vector<std::string>& paths);
+    void deleteKeyPressed();
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     void applyWidths();
 

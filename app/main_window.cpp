@@ -5,8 +5,12 @@
 #include <QResizeEvent>
 
 #include "catalogue/catalogue_read.h"
+#include "catalogue/db.h"
 #include "catalogue/state.h"
+#include "id3/folder_scan.h"
+#include "id3/registration.h"
 #include "views/list_ops.h"
+#include "windows/select_dialog.h"
 
 namespace tagshelf {
 
@@ -55,7 +59,7 @@ void MainWindow::buildControls() {
     cmd_Redo->setObjectName(QStringLiteral("cmd_Redo"));
     cmd_Redo->setGeometry(twips(4800), twips(240), twips(1095), twips(300));
     cmd_Redo->setAutoDefault(false);
-    cmd_Redo->setEnabled(false);
+    connect(cmd_Redo, &QPushButton::clicked, this, &MainWindow::cmd_Redo_Click);
 
     grd_FileList = new FileGrid(state_, client);
     grd_FileList->setObjectName(QStringLiteral("grd_FileList"));
@@ -63,6 +67,10 @@ void MainWindow::buildControls() {
     QFont gridFont(QStringLiteral("ＭＳ Ｐゴシック"));
     gridFont.setPointSize(9);
     grd_FileList->setFont(gridFont);
+    connect(grd_FileList, &FileGrid::pathsDropped, this, &MainWindow::grd_FileList_Drop);
+    connect(grd_FileList, &QTableView::clicked, this, [this] { grd_FileList_Click(); });
+    connect(grd_FileList, &QTableView::doubleClicked, this, [this] { grd_FileList_DblClick(); });
+    connect(grd_FileList, &FileGrid::deleteKeyPressed, this, [this] { grd_FileList_KeyDown(46); });
 
     Line_sepa = new QFrame(client);
     Line_sepa->setObjectName(QStringLiteral("Line_sepa"));
@@ -90,6 +98,10 @@ void MainWindow::buildMenus() {
     File->setObjectName(QStringLiteral("File"));
     FileOpen = item(File, "FileOpen", "ファイルを開く", QKeySequence(Qt::CTRL | Qt::Key_O));
     FolderOpen = item(File, "FolderOpen", "フォルダを開く", QKeySequence(Qt::CTRL | Qt::Key_D));
+    FileOpen->setEnabled(true);
+    FolderOpen->setEnabled(true);
+    connect(FileOpen, &QAction::triggered, this, &MainWindow::FileOpen_Click);
+    connect(FolderOpen, &QAction::triggered, this, &MainWindow::FolderOpen_Click);
     File->addSeparator()->setObjectName(QStringLiteral("Line1"));
     ListSave = item(File, "ListSave", "CSVへ保存");
     File->addSeparator()->setObjectName(QStringLiteral("Line2"));
@@ -101,6 +113,10 @@ void MainWindow::buildMenus() {
     Edit->setObjectName(QStringLiteral("Edit"));
     Initial = item(Edit, "Initial", "DBの初期化");
     Delete = item(Edit, "Delete", "レコードの削除");
+    Initial->setEnabled(true);
+    Delete->setEnabled(true);
+    connect(Initial, &QAction::triggered, this, &MainWindow::Initial_Click);
+    connect(Delete, &QAction::triggered, this, &MainWindow::Delete_Click);
 
     View = menuBar()->addMenu(QStringLiteral("表示"));
     View->setObjectName(QStringLiteral("View"));
@@ -160,6 +176,140 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Quit_Click() {
     close();
+}
+
+// ---- Adding files -------------------------------------------------------------
+
+void MainWindow::refreshList() {
+    if (fncDbReadCount(state_, "FileList") < 1) return;
+    subDbRead(state_);
+    showRecordCount();
+    grd_FileList->subGridInit();
+    grd_FileList->subGridFill();
+}
+
+void MainWindow::registerAndRefresh(const FileCollection& files) {
+    ScanReport report;
+    {
+        // The progress keeps the window painted; its controls and menus stay
+        // disabled so nothing else starts while the scan runs.
+        centralWidget()->setEnabled(false);
+        menuBar()->setEnabled(false);
+        std::unique_ptr<Progress> progress =
+            state_.toolkit.beginProgress("ファイルを登録しています");
+        report = registerFiles(state_, files.files, progress.get());
+        progress.reset();
+        centralWidget()->setEnabled(true);
+        menuBar()->setEnabled(true);
+    }
+    report.unreadableFolders = files.unreadableFolders;
+    // The grid shows the whole catalogue again, also after a search.
+    state_.view.SearchMode = false;
+    refreshList();
+    if (std::string skipped = skippedMessage(report); !skipped.empty()) {
+        state_.toolkit.notice(skipped);
+    }
+}
+
+void MainWindow::FileOpen_Click() {
+    std::optional<std::string> path = state_.toolkit.openFileDialog("MP3ファイル (*.mp3)|*.mp3");
+    if (!path) return;
+    state_.CurrentFile = *path;
+    AddResult result;
+    {
+        BatchScope batch(state_);
+        result = subAddFile(state_);
+    }
+    // A file whose tag can't be read ends the operation without a refresh.
+    if (result.outcome == AddOutcome::Unreadable) return;
+    state_.view.SearchMode = false;
+    refreshList();
+}
+
+void MainWindow::FolderOpen_Click() {
+    state_.CurrentFile.clear();
+    {
+        SelectDialog dialog(state_, this);
+        state_.toolkit.showModal(dialog);
+    }
+    if (state_.CurrentFile.empty()) return;
+    FileCollection files;
+    subGetFiles(files, state_.CurrentFile, true);
+    registerAndRefresh(files);
+}
+
+void MainWindow::grd_FileList_Drop(const std::vector<std::string>& paths) {
+    registerAndRefresh(collectDropped(paths));
+}
+
+// ---- Grid and list operations -------------------------------------------------
+
+const Record* MainWindow::currentRecord() const {
+    long n = grd_FileList->recordNumberAt(grd_FileList->currentGridRow());
+    if (n < 1 || n > state_.glngRecordCount) return nullptr;
+    return &state_.records.at(n - 1);
+}
+
+void MainWindow::grd_FileList_Click() {
+    const Record* r = fncDbReadCount(state_, "FileList") > 0 ? currentRecord() : nullptr;
+    state_.toolkit.setStatusText(r ? r->FilePath : std::string());
+}
+
+void MainWindow::grd_FileList_DblClick() {
+    state_.view.SelectedRow = grd_FileList->currentGridRow();
+    const Record* r = currentRecord();
+    if (!r || r->FilePath.empty()) return;
+    // The tag edit window opens from here once it is built.
+}
+
+void MainWindow::grd_FileList_KeyDown(int keyCode) {
+    if (keyCode == 46) Delete_Click();
+}
+
+void MainWindow::Delete_Click() {
+    if (fncDbReadCount(state_, "FileList") == 0) return;
+    const Record* r = currentRecord();
+    if (!r) return;  // no data row: nothing to delete
+    std::string path = r->FilePath;
+    subDbDelete(state_, path, "FileList");
+    state_.view.SearchMode = false;
+    if (fncDbReadCount(state_, "FileList") >= 1) {
+        subDbRead(state_);
+        showRecordCount();
+        grd_FileList->subGridInit();
+        grd_FileList->subGridFill();
+    } else {
+        subListClear(state_);
+        grd_FileList->subGridInit();
+        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
+    }
+}
+
+void MainWindow::Initial_Click() {
+    subDbDelete(state_, "", "FileList");
+    state_.view.SearchMode = false;
+    if (fncDbReadCount(state_, "FileList") >= 1) {
+        subDbRead(state_);
+        grd_FileList->subGridInit();
+        grd_FileList->subGridFill();
+    } else {
+        state_.view.SortCaption.clear();
+        subListClear(state_);
+        grd_FileList->subGridInit();
+        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
+    }
+    state_.toolkit.setStatusText("");
+}
+
+void MainWindow::cmd_Redo_Click() {
+    state_.view.SearchMode = false;
+    if (fncDbReadCount(state_, "FileList") >= 1) {
+        subDbRead(state_);
+        showRecordCount();
+        grd_FileList->subGridInit();
+        grd_FileList->subGridFill();
+    }
+    txtSearch->clear();
 }
 
 }  // namespace tagshelf

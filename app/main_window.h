@@ -18,6 +18,8 @@
 namespace tagshelf {
 
 class AppState;
+struct FileCollection;
+struct Record;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -53,6 +55,19 @@ class MainWindow : public QMainWindow {
     void Form_Unload();
     void Quit_Click();
 
+    // Adding files.
+    void FileOpen_Click();
+    void FolderOpen_Click();
+    void grd_FileList_Drop(const std::vector<std::string>& paths);
+
+    // The grid and the list operations.
+    void grd_FileList_Click();
+    void grd_FileList_DblClick();
+    void grd_FileList_KeyDown(int keyCode);
+    void Delete_Click();
+    void Initial_Click();
+    void cmd_Redo_Click();
+
     // Sets the record-count label from glngRecordCount.
     void showRecordCount();
 
@@ -70,6 +85,12 @@ class MainWindow : public QMainWindow {
   private:
     void buildMenus();
     void buildControls();
+    // Reloads the whole catalogue into the grid when it holds rows.
+    void refreshList();
+    // Registers the files with progress, then refreshes and reports what was skipped.
+    void registerAndRefresh(const FileCollection& files);
+    // The record of the grid's current row, or null when there is no data row.
+    const Record* currentRecord() const;
 
     AppState& state_;
     bool unloaded_ = false;

@@ -14,6 +14,10 @@ namespace tagshelf::cli {
 #define TAGSHELF_CLI_COMMANDS(COMMAND)                                                    \
     COMMAND(tag, "[--] FILE...",                                                          \
             "detect and read each file's tag; print one JSON object per line per file")   \
+    COMMAND(add, "[--catalogue FILE] [--create] [--] PATH...",                            \
+            "register MP3 files and folders in the catalogue as a drop on the grid does") \
+    COMMAND(list, "[--catalogue FILE] [--table FileList|List]",                           \
+            "print the rows of a catalogue table, one JSON object per line")              \
     COMMAND(write,                                                                        \
             "[--version V] [--title T] [--artist A] [--album A] [--track N] "             \
             "[--track-total N] [--year Y] [--month M] [--day D] [--comment C] "           \

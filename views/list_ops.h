@@ -1,4 +1,4 @@
-// List operations on the catalogue: deleting rows, emptying a table and dropping
+// List operations on the catalogue: deleting rows after a question, and dropping
 // the result table.
 #pragma once
 
@@ -7,6 +7,12 @@
 namespace tagshelf {
 
 class AppState;
+
+// Deletes the rows of `table` whose FilePath equals `key` after the question
+// key + "のレコードを削除しますか？", or, with an empty key, every row after
+// table + "のテーブルを削除しますか？". The result table List is emptied without a
+// question. Nothing is asked when there is nothing to delete.
+void subDbDelete(AppState& state, std::string_view key, std::string_view table);
 
 // Drops the table when the catalogue holds it; otherwise does nothing.
 void subDbDropTable(AppState& state, std::string_view table);

@@ -1,0 +1,20 @@
+// The catalogue the catalogue commands work on: the one given with --catalogue, or
+// the program folder's as the program finds it at start (the current folder and
+// the catalogue name of its TagShelf.ini).
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace tagshelf {
+class AppState;
+}
+
+namespace tagshelf::cli {
+
+// Points the state at the catalogue; reports on `err` and gives false when the
+// INI file names none.
+bool chooseCatalogue(AppState& state, const std::optional<std::string>& given, std::ostream& err);
+
+}  // namespace tagshelf::cli

@@ -1,0 +1,94 @@
+// tagshelf-cli list [--catalogue FILE] [--table FileList|List]: prints the rows of a
+// catalogue table in their stored order, one JSON object per row.
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "app/toolkit.h"
+#include "catalogue/db.h"
+#include "catalogue/schema.h"
+#include "catalogue/state.h"
+#include "cli/catalogue_option.h"
+#include "cli/commands.h"
+#include "cli/tag_json.h"
+
+namespace tagshelf::cli {
+namespace {
+
+void printListHelp(std::ostream& os) {
+    os << "usage: tagshelf-cli list " << kArguments_list << "\n"
+       << "\n"
+          "Prints every row of the table (FileList, the catalogue, by default; List, the\n"
+          "last search result) in its stored order, one JSON object per line with the\n"
+          "twelve columns Title, Artist, Album, Trak, Year, Day, Genre, GenreNo, Comment,\n"
+          "Encode, Version, FilePath, values exactly as stored (an empty value is one\n"
+          "space).\n"
+          "\n"
+          "  --catalogue FILE  the catalogue file (default: the one TagShelf.ini in the\n"
+          "                    current folder names)\n";
+}
+
+}  // namespace
+
+int cmd_list(const Invocation& call) {
+    std::optional<std::string> catalogue;
+    std::string table = "FileList";
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        std::string_view arg = call.args[i];
+        if (arg == "--help" || arg == "-h") {
+            printListHelp(call.out);
+            return kExitOk;
+        }
+        if ((arg == "--catalogue" || arg == "--table") && i + 1 < call.args.size()) {
+            (arg == "--catalogue" ? catalogue.emplace() : table) = std::string(call.args[++i]);
+            continue;
+        }
+        call.err << "usage: tagshelf-cli list " << kArguments_list << '\n';
+        return kExitUsage;
+    }
+    if (table != "FileList" && table != "List") {
+        call.err << "tagshelf-cli list: --table is FileList or List\n";
+        return kExitUsage;
+    }
+
+    ScriptedToolkit toolkit;
+    toolkit.onMessage = [&call](const ScriptedToolkit::Message& m) {
+        call.err << m.prompt << '\n';
+    };
+    AppState state(toolkit);
+    if (!chooseCatalogue(state, catalogue, call.err)) return kExitFailure;
+
+    DbConnection conn;
+    if (!fncDbOpen(state, conn)) return kExitFailure;
+    std::string sql = "SELECT ";
+    for (std::size_t c = 0; c < kFileListColumns.size(); ++c) {
+        sql += (c ? ", " : "") + std::string(kFileListColumns[c].name);
+    }
+    sql += " FROM " + quoteIdentifier(table) + " ORDER BY rowid";
+    Result<Statement> st = conn.prepare(sql);
+    if (!st) {
+        call.err << "tagshelf-cli list: " << st.error().description << '\n';
+        return kExitFailure;
+    }
+    for (;;) {
+        Result<bool> row = st->step();
+        if (!row) {
+            call.err << "tagshelf-cli list: " << row.error().description << '\n';
+            return kExitFailure;
+        }
+        if (!*row) break;
+        Json line = Json::object();
+        for (std::size_t c = 0; c < kFileListColumns.size(); ++c) {
+            int i = static_cast<int>(c);
+            if (st->isNull(i)) {
+                line[kFileListColumns[c].name] = nullptr;
+            } else {
+                line[kFileListColumns[c].name] = st->text(i);
+            }
+        }
+        call.out << jsonLine(line) << '\n';
+    }
+    return kExitOk;
+}
+
+}  // namespace tagshelf::cli

@@ -1,0 +1,54 @@
+// Collecting the MP3 files of a folder tree, and registering a list of files or
+// dropped paths with progress, skipping what can't be read.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/toolkit.h"
+
+namespace tagshelf {
+
+class AppState;
+
+struct FileCollection {
+    std::vector<std::string> files;              // full paths, in scan order
+    std::vector<std::string> unreadableFolders;  // folders that exist but can't be listed
+};
+
+// Appends the MP3 files of `folder` to the list: with subfolders, those of every
+// subfolder first (depth first, by name), then the folder's own. Hidden entries
+// (names starting with ".") are left out; ".mp3" matches in any letter case. A
+// folder reached twice (a symbolic link loop) is scanned once.
+void subGetFiles(FileCollection& list, const std::string& folder, bool withSubfolders);
+
+// Dropped paths: a name whose last four characters are exactly ".mp3" is a file
+// to register; a name whose fourth character from the end is not "." is taken as
+// a folder; anything else is ignored.
+bool isDroppedMp3(std::string_view path);
+bool isDropAccepted(std::string_view path);
+
+struct ScanReport {
+    long registered = 0;
+    long alreadyThere = 0;
+    long refused = 0;                     // the catalogue refused the row (a message was shown)
+    std::vector<std::string> unreadable;  // files whose tag could not be read
+    std::vector<std::string> unreadableFolders;
+    long total = 0;
+    bool cancelled = false;
+};
+
+// Registers each file in order through subAddFile, in batched transactions, with
+// progress; a file that can't be read is skipped and the scan goes on. Cancelling
+// stops after the current file.
+ScanReport registerFiles(AppState& state, const std::vector<std::string>& files,
+                         Progress* progress);
+
+// The files a drop of `paths` registers, in order.
+FileCollection collectDropped(const std::vector<std::string>& paths);
+
+// The message that lists what was skipped; empty when nothing was.
+std::string skippedMessage(const ScanReport& report);
+
+}  // namespace tagshelf

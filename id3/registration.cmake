@@ -1,0 +1,1 @@
+list(APPEND id3_sources registration.cpp folder_scan.cpp)

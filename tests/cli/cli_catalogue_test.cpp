@@ -1,0 +1,131 @@
+// tagshelf-cli add and list, on catalogues and trees made in the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "tests/id3/tag_builder.h"
+#include "tests/support/test_support.h"
+
+namespace tagshelf::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+    std::vector<nlohmann::json> lines() const {
+        std::vector<nlohmann::json> v;
+        std::istringstream in(out);
+        for (std::string l; std::getline(in, l);)
+            v.push_back(nlohmann::json::parse(l));
+        return v;
+    }
+};
+
+Outcome cli(const std::vector<std::string>& args) {
+    std::vector<std::string_view> views(args.begin(), args.end());
+    std::ostringstream out, err;
+    Outcome o;
+    o.status = cli::run(views, out, err);
+    o.out = out.str();
+    o.err = err.str();
+    return o;
+}
+
+class CliCatalogueTest : public ::testing::Test {
+  protected:
+    std::string mp3(const std::string& relative, const Bytes& front, const Bytes& back = {}) {
+        fs::path p = dir.path() / "music" / relative;
+        fs::create_directories(p.parent_path());
+        writeFile(p.string(), concat({front, fakeAudio(600), back}));
+        return p.string();
+    }
+    std::string catalogue() const { return dir.file("cat.db"); }
+    TempDir dir;
+};
+
+TEST_F(CliCatalogueTest, AddRegistersLikeADropAndListPrintsTheRows) {
+    std::string a =
+        mp3("album/a.mp3", Id3v2Builder(3).frame(frameV23("TIT2", sjisText("曲"))).build());
+    std::string b = mp3("b.mp3", {}, id3v1Trailer({raw("B"), {}, {}, raw("2003"), {}, 4, 17}));
+    mp3("C.MP3", {});
+
+    Outcome missing = cli({"add", "--catalogue", catalogue(), dir.file("music")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(fs::exists(catalogue()));
+
+    Outcome added = cli({"add", "--catalogue", catalogue(), "--create", dir.file("music"), b,
+                         dir.file("music/C.MP3")});
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "registered 3, skipped 1, failed 0\n");  // C.MP3 once, b twice
+
+    Outcome listed = cli({"list", "--catalogue", catalogue()});
+    ASSERT_EQ(listed.status, 0);
+    auto rows = listed.lines();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["FilePath"], a);  // subfolders first
+    EXPECT_EQ(rows[0]["Title"], "曲");
+    EXPECT_EQ(rows[0]["Version"], "ID3v23");
+    EXPECT_EQ(rows[1]["FilePath"], dir.file("music/C.MP3"));
+    EXPECT_EQ(rows[1]["Version"], "NONE");
+    EXPECT_EQ(rows[2]["FilePath"], b);
+    EXPECT_EQ(rows[2]["Trak"], "4");
+    EXPECT_EQ(rows[2]["Genre"], "ロック");
+    EXPECT_EQ(rows[2]["Day"], " ");
+    EXPECT_EQ(rows[0].size(), 12u);
+
+    Outcome again = cli({"add", "--catalogue", catalogue(), b});
+    EXPECT_EQ(again.out, "registered 0, skipped 1, failed 0\n");
+}
+
+TEST_F(CliCatalogueTest, AddPrintsTheProgramsMessagesAndCountsFailures) {
+    mp3("long.mp3",
+        Id3v2Builder(3)
+            .frame(frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(40, 'x')))))
+            .build());
+    Outcome o = cli({"add", "--catalogue", catalogue(), "--create", dir.file("music"),
+                     dir.file("music/gone.mp3")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "registered 0, skipped 1, failed 1\n");
+    EXPECT_NE(o.err.find("fncInDbID3v2 : エラー :  275が発生しました。"), std::string::npos);
+    EXPECT_NE(o.err.find("データベースへ登録できませんでした\n"), std::string::npos);
+    EXPECT_NE(o.err.find("読み込めなかったファイルが1件あり、登録しませんでした。\n" +
+                         dir.file("music/gone.mp3")),
+              std::string::npos);
+}
+
+TEST_F(CliCatalogueTest, TheDefaultCatalogueIsTheOneTheIniFileNames) {
+    fs::path folder = dir.path() / "TagShelf";
+    fs::create_directory(folder);
+    writeText((folder / "TagShelf.ini").string(), "[DATABASE]\r\nNAME=\\list.db\r\n");
+    std::string b = mp3("b.mp3", {});
+    fs::path before = fs::current_path();
+    fs::current_path(folder);
+    Outcome added = cli({"add", "--create", b});
+    Outcome listed = cli({"list", "--table", "FileList"});
+    fs::current_path(dir.path());
+    Outcome noIni = cli({"list"});
+    fs::current_path(before);
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_TRUE(fs::exists(folder / "list.db"));
+    ASSERT_EQ(listed.lines().size(), 1u);
+    EXPECT_EQ(listed.lines()[0]["FilePath"], b);
+    EXPECT_EQ(noIni.status, 1);
+    EXPECT_NE(noIni.err.find("データベース名の取得に失敗しました"), std::string::npos);
+}
+
+TEST_F(CliCatalogueTest, ListRefusesOtherTablesAndReportsAMissingCatalogue) {
+    EXPECT_EQ(cli({"list", "--catalogue", catalogue(), "--table", "GENRE"}).status, 2);
+    Outcome o = cli({"list", "--catalogue", catalogue()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("fncDbOpen : "), std::string::npos);
+    EXPECT_FALSE(fs::exists(catalogue()));
+}
+
+}  // namespace
+}  // namespace tagshelf::test

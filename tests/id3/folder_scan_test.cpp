@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "id3/folder_scan.h"
+#include "tests/id3/tag_builder.h"
+#include "tests/support/catalogue_fixture.h"
+
+namespace tagshelf::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A music folder with files made on request.
+class Tree {
+  public:
+    std::string add(const std::string& relative, const Bytes& bytes = fakeAudio(500)) {
+        fs::path p = root.path() / relative;
+        fs::create_directories(p.parent_path());
+        writeFile(p.string(), bytes);
+        return p.string();
+    }
+    std::string dir(const std::string& relative) const { return (root.path() / relative).string(); }
+    TempDir root;
+};
+
+std::vector<std::string> collect(const std::string& folder) {
+    FileCollection c;
+    subGetFiles(c, folder, true);
+    return c.files;
+}
+
+TEST(FolderScan, SubfoldersComeFirstDepthFirstThenTheFolderOwnFiles) {
+    Tree t;
+    std::string a = t.add("a.mp3");
+    std::string b = t.add("sub/b.mp3");
+    std::string c = t.add("sub/deeper/c.MP3");
+    std::string d = t.add("z/d.Mp3");
+    std::string e = t.add("e.mp3");
+    t.add("notes.txt");
+    t.add("a.mp3.bak");
+    fs::create_directories(t.dir("album.mp3"));  // a folder, not a file
+    EXPECT_EQ(collect(t.root.str()), (std::vector<std::string>{c, b, d, a, e}));
+    // The folder may be given with its trailing separator; without subfolders
+    // only its own files count.
+    FileCollection own;
+    subGetFiles(own, t.root.str() + "/", false);
+    EXPECT_EQ(own.files, (std::vector<std::string>{a, e}));
+    EXPECT_EQ(a, t.root.str() + "/a.mp3");
+}
+
+TEST(FolderScan, HiddenEntriesAreLeftOut) {
+    Tree t;
+    std::string shown = t.add("shown.mp3");
+    t.add(".hidden.mp3");
+    t.add(".folder/inside.mp3");
+    EXPECT_EQ(collect(t.root.str()), std::vector<std::string>{shown});
+}
+
+TEST(FolderScan, LinksAreFollowedAndALoopIsScannedOnce) {
+    Tree t;
+    std::string a = t.add("music/a.mp3");
+    fs::create_directory_symlink(t.dir("music"), t.dir("music/again"));  // a loop
+    fs::create_symlink(a, t.dir("music/link.mp3"));
+    fs::create_symlink(t.dir("missing.mp3"), t.dir("music/dangling.mp3"));
+    std::vector<std::string> files = collect(t.dir("music"));
+    EXPECT_EQ(files, (std::vector<std::string>{a, t.dir("music/link.mp3")}));
+}
+
+TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
+    Tree t;
+    std::string a = t.add("open/a.mp3");
+    t.add("closed/b.mp3");
+    ::chmod(t.dir("closed").c_str(), 0);
+    openUp(t.dir("open"));
+    int result = runUnprivileged([&] {
+        FileCollection c;
+        subGetFiles(c, t.root.str(), true);
+        if (c.files != std::vector<std::string>{a}) return 1;
+        if (c.unreadableFolders != std::vector<std::string>{t.dir("closed") + "/"}) return 2;
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST(DropRules, Mp3NamesAndFolderLikeNames) {
+    EXPECT_TRUE(isDroppedMp3("/m/song.mp3"));
+    EXPECT_FALSE(isDroppedMp3("/m/SONG.MP3"));
+    EXPECT_TRUE(isDropAccepted("/m/song.mp3"));
+    EXPECT_FALSE(isDropAccepted("/m/SONG.MP3"));  // looks like a file, not lower-case .mp3
+    EXPECT_FALSE(isDropAccepted("/m/notes.txt"));
+    EXPECT_TRUE(isDropAccepted("/m/readme"));    // taken as a folder
+    EXPECT_TRUE(isDropAccepted("/m/アルバム"));  // characters, not bytes
+    EXPECT_FALSE(isDropAccepted("/m/曲.wav"));
+    EXPECT_TRUE(isDropAccepted("/m"));
+}
+
+TEST(DropRules, DroppedPathsExpandInOrder) {
+    Tree t;
+    std::string song = t.add("song.mp3");
+    t.add("SONG2.MP3");
+    std::string inTree = t.add("album/x.mp3");
+    std::string readme = t.add("readme", raw("text"));
+    FileCollection c = collectDropped(
+        {t.dir("SONG2.MP3"), song, t.dir("album"), readme, t.dir("no such folder"), song});
+    EXPECT_EQ(c.files, (std::vector<std::string>{song, inTree, song}));
+    EXPECT_TRUE(c.unreadableFolders.empty());
+}
+
+TEST(Registering, EveryFileOnceSkippingWhatCannotBeRead) {
+    CatalogueFixture f;
+    Tree t;
+    std::string a =
+        t.add("a.mp3", concat({fakeAudio(300), id3v1Trailer({raw("A"), {}, {}, {}, {}, 1, 17})}));
+    std::string b = t.add("b.mp3");
+    std::vector<std::string> files{a, t.dir("vanished.mp3"), b, a};
+    ScanReport r = registerFiles(f.state, files, nullptr);
+    EXPECT_EQ(r.registered, 2);
+    EXPECT_EQ(r.alreadyThere, 1);
+    EXPECT_EQ(r.unreadable, std::vector<std::string>{t.dir("vanished.mp3")});
+    EXPECT_FALSE(r.cancelled);
+    EXPECT_EQ(f.column("SELECT FilePath FROM FileList ORDER BY rowid"),
+              (std::vector<std::string>{a, b}));
+    EXPECT_EQ(skippedMessage(r),
+              "読み込めなかったファイルが1件あり、登録しませんでした。\n" + t.dir("vanished.mp3"));
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
+    CatalogueFixture f;
+    Tree t;
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i)
+        files.push_back(t.add("f" + std::to_string(i) + ".mp3"));
+    f.toolkit.cancelAfter = 3;  // the third report answers "stop"
+    auto progress = f.toolkit.beginProgress("x");
+    ScanReport r = registerFiles(f.state, files, progress.get());
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.registered, 2);
+    f.state.engine().close();
+    EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), std::vector<std::string>{"2"});
+}
+
+TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
+    ScanReport r;
+    for (int i = 1; i <= 7; ++i)
+        r.unreadable.push_back("/f" + std::to_string(i));
+    r.unreadableFolders.push_back("/locked/");
+    EXPECT_EQ(skippedMessage(r),
+              "読み込めなかったファイルが7件あり、登録しませんでした。\n/f1\n/f2\n/f3\n/f4\n/f5\n"
+              "…ほか2件\n\n開けなかったフォルダが1件ありました。\n/locked/");
+    EXPECT_EQ(skippedMessage(ScanReport{}), "");
+}
+
+}  // namespace
+}  // namespace tagshelf::test

@@ -1,0 +1,227 @@
+#include "windows/select_dialog.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "catalogue/state.h"
+
+namespace tagshelf {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Mount points in the mounts file escape blanks and backslashes as \ooo.
+std::string unescapeMountPoint(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() + 0 &&
+            std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
+            out.push_back(static_cast<char>(std::stoi(s.substr(i + 1, 3), nullptr, 8)));
+            i += 3;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+// File systems that hold no user files.
+bool isPseudoFileSystem(const std::string& type) {
+    static const std::set<std::string> pseudo = {
+        "proc",       "sysfs",    "devtmpfs",  "devpts",     "cgroup",      "cgroup2",
+        "mqueue",     "debugfs",  "tracefs",   "securityfs", "pstore",      "bpf",
+        "configfs",   "fusectl",  "hugetlbfs", "autofs",     "binfmt_misc", "nsfs",
+        "rpc_pipefs", "efivarfs", "selinuxfs", "tmpfs",      "ramfs"};
+    return pseudo.count(type) > 0;
+}
+
+std::string parentOf(const std::string& folder) {
+    if (folder == "/") return "/";
+    std::size_t slash = folder.find_last_of('/', folder.size() - 2);
+    return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+}
+
+std::string withoutTrailingSlash(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+std::vector<std::string> mountedFileSystems(const std::string& mountsFile) {
+    std::vector<std::string> drives{"/"};
+    std::ifstream in(mountsFile);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string device, mountPoint, type;
+        if (!(fields >> device >> mountPoint >> type)) continue;
+        mountPoint = unescapeMountPoint(mountPoint);
+        if (isPseudoFileSystem(type) || mountPoint.empty() || mountPoint[0] != '/') continue;
+        if (std::find(drives.begin(), drives.end(), mountPoint) == drives.end()) {
+            drives.push_back(mountPoint);
+        }
+    }
+    std::sort(drives.begin() + 1, drives.end());
+    return drives;
+}
+
+// ---- DirList ------------------------------------------------------------------
+
+DirList::DirList(QWidget* parent) : QListWidget(parent) {
+    setObjectName(QStringLiteral("Dir1"));
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { setPath(itemPath(item)); });
+}
+
+std::string DirList::itemPath(const QListWidgetItem* item) {
+    return item ? item->data(kPathRole).toString().toStdString() : std::string();
+}
+
+bool DirList::setPath(const std::string& folderIn) {
+    std::string folder = withoutTrailingSlash(folderIn.empty() ? "/" : folderIn);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return false;
+    std::vector<std::string> children;
+    std::string base = folder == "/" ? "/" : folder + "/";
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st {};
+            isDir = ::stat((base + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir) children.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(children.begin(), children.end());
+
+    path_ = folder;
+    clear();
+    // The chain of folders from the root to the current one.
+    std::vector<std::string> chain;
+    for (std::string p = folder;; p = parentOf(p)) {
+        chain.push_back(p);
+        if (p == "/") break;
+    }
+    std::reverse(chain.begin(), chain.end());
+    QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int depth = 0;
+    for (const std::string& p : chain) {
+        std::string label = p == "/" ? "/" : p.substr(p.find_last_of('/') + 1);
+        auto* item =
+            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + qs(label));
+        item->setData(kPathRole, qs(p));
+        addItem(item);
+        ++depth;
+    }
+    setCurrentRow(count() - 1);
+    for (const std::string& name : children) {
+        auto* item =
+            new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + qs(name));
+        item->setData(kPathRole, qs(base + name));
+        addItem(item);
+    }
+    return true;
+}
+
+// ---- SelectDialog -------------------------------------------------------------
+
+SelectDialog::SelectDialog(AppState& state, QWidget* parent, std::vector<std::string> drives)
+    : QDialog(parent), state_(state), drives_(std::move(drives)) {
+    setObjectName(QStringLiteral("frm_Select"));
+    setWindowTitle(QStringLiteral("フォルダを開く"));
+    setModal(true);
+
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    for (const std::string& d : drives_)
+        Drive1->addItem(qs(d));
+    Dir1 = new DirList(this);
+    Dir1->setMinimumSize(320, 280);
+    cmd_Decision = new QPushButton(QStringLiteral("決定"), this);
+    cmd_Decision->setObjectName(QStringLiteral("cmd_Decision"));
+    cmd_Cansel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmd_Cansel->setObjectName(QStringLiteral("cmd_Cansel"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmd_Decision);
+    buttons->addWidget(cmd_Cansel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Drive1);
+    layout->addWidget(Dir1);
+    layout->addLayout(buttons);
+
+    // The dialog always opens at the root folder.
+    selectDrive("/");
+    Dir1->setPath("/");
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    connect(cmd_Decision, &QPushButton::clicked, this, [this] { cmd_Decision_Click(); });
+    connect(cmd_Cansel, &QPushButton::clicked, this, [this] { cmd_Cansel_Click(); });
+}
+
+void SelectDialog::selectDrive(const std::string& drive) {
+    QSignalBlocker block(Drive1);
+    int i = Drive1->findText(qs(drive));
+    if (i < 0) {
+        Drive1->addItem(qs(drive));
+        i = Drive1->count() - 1;
+    }
+    Drive1->setCurrentIndex(i);
+}
+
+std::string SelectDialog::driveOf(const std::string& folder) const {
+    std::string best = "/";
+    for (const std::string& d : drives_) {
+        bool inside = folder == d || (folder.rfind(d, 0) == 0 && folder.size() > d.size() &&
+                                      (d == "/" || folder[d.size()] == '/'));
+        if (inside && d.size() > best.size()) best = d;
+    }
+    return best;
+}
+
+void SelectDialog::Drive1_Change() {
+    std::string drive = Drive1->currentText().toStdString();
+    while (!Dir1->setPath(drive)) {
+        MsgAnswer a = state_.toolkit.messageBox(
+            "ドライブの変更時にエラーが発生しました。\n使用可能なドライブであるかを確認してください"
+            "。",
+            MsgButtons::RetryCancel, MsgIcon::Exclamation);
+        if (a != MsgAnswer::Retry) {
+            selectDrive(driveOf(Dir1->path()));
+            return;
+        }
+    }
+}
+
+void SelectDialog::cmd_Decision_Click() {
+    std::string folder = Dir1->path();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    state_.CurrentFile = folder;
+    accept();
+}
+
+void SelectDialog::cmd_Cansel_Click() {
+    reject();
+}
+
+}  // namespace tagshelf
