@@ -180,12 +180,15 @@ void MainWindow::Quit_Click() {
 
 // ---- Adding files -------------------------------------------------------------
 
-void MainWindow::refreshList() {
-    if (fncDbReadCount(state_, "FileList") < 1) return;
+void MainWindow::reloadCatalogue() {
     subDbRead(state_);
     showRecordCount();
     grd_FileList->subGridInit();
     grd_FileList->subGridFill();
+}
+
+void MainWindow::refreshList() {
+    if (fncDbReadCount(state_, "FileList") >= 1) reloadCatalogue();
 }
 
 void MainWindow::registerAndRefresh(const FileCollection& files) {
@@ -274,10 +277,7 @@ void MainWindow::Delete_Click() {
     subDbDelete(state_, path, "FileList");
     state_.view.SearchMode = false;
     if (fncDbReadCount(state_, "FileList") >= 1) {
-        subDbRead(state_);
-        showRecordCount();
-        grd_FileList->subGridInit();
-        grd_FileList->subGridFill();
+        reloadCatalogue();
     } else {
         subListClear(state_);
         grd_FileList->subGridInit();
@@ -303,12 +303,7 @@ void MainWindow::Initial_Click() {
 
 void MainWindow::cmd_Redo_Click() {
     state_.view.SearchMode = false;
-    if (fncDbReadCount(state_, "FileList") >= 1) {
-        subDbRead(state_);
-        showRecordCount();
-        grd_FileList->subGridInit();
-        grd_FileList->subGridFill();
-    }
+    if (fncDbReadCount(state_, "FileList") >= 1) reloadCatalogue();
     txtSearch->clear();
 }
 

@@ -85,6 +85,8 @@ class MainWindow : public QMainWindow {
   private:
     void buildMenus();
     void buildControls();
+    // Loads FileList into the record list and the grid, with the count label.
+    void reloadCatalogue();
     // Reloads the whole catalogue into the grid when it holds rows.
     void refreshList();
     // Registers the files with progress, then refreshes and reports what was skipped.
