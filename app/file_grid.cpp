@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/text.h"
@@ -221,7 +222,11 @@ void FileGrid::dropEvent(QDropEvent* event) {
         }
     }
     event->acceptProposedAction();
-    if (!paths.empty()) emit pathsDropped(paths);
+    // Register after the drop has been acknowledged, so the program the files came
+    // from is not held up for the length of the scan.
+    if (!paths.empty()) {
+        QTimer::singleShot(0, this, [this, paths] { emit pathsDropped(paths); });
+    }
 }
 
 void FileGrid::keyPressEvent(QKeyEvent* event) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <functional>
 
 #include "catalogue/catalogue_read.h"
 #include "catalogue/db.h"
@@ -188,10 +189,19 @@ void MainWindow::reloadCatalogue() {
 }
 
 void MainWindow::refreshList() {
-    if (fncDbReadCount(state_, "FileList") >= 1) reloadCatalogue();
+    if (fncDbReadCount(state_, "FileList") >= 1) {
+        reloadCatalogue();
+    } else if (state_.glngRecordCount != 0) {
+        // An empty catalogue while the grid still shows rows (a search result):
+        // the grid and the record list go empty together.
+        subListClear(state_);
+        grd_FileList->subGridInit();
+        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
+    }
 }
 
-void MainWindow::registerAndRefresh(const FileCollection& files) {
+void MainWindow::scanAndRegister(const std::function<FileCollection(Progress*)>& collect) {
+    FileCollection files;
     ScanReport report;
     {
         // The progress keeps the window painted; its controls and menus stay
@@ -200,7 +210,8 @@ void MainWindow::registerAndRefresh(const FileCollection& files) {
         menuBar()->setEnabled(false);
         std::unique_ptr<Progress> progress =
             state_.toolkit.beginProgress("ファイルを登録しています");
-        report = registerFiles(state_, files.files, progress.get());
+        files = collect(progress.get());
+        if (!files.cancelled) report = registerFiles(state_, files.files, progress.get());
         progress.reset();
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
@@ -209,6 +220,7 @@ void MainWindow::registerAndRefresh(const FileCollection& files) {
     // The grid shows the whole catalogue again, also after a search.
     state_.view.SearchMode = false;
     refreshList();
+    if (report.commitError) showDbError(state_, "subDbCommit : ", *report.commitError);
     if (std::string skipped = skippedMessage(report); !skipped.empty()) {
         state_.toolkit.notice(skipped);
     }
@@ -222,6 +234,7 @@ void MainWindow::FileOpen_Click() {
     {
         BatchScope batch(state_);
         result = subAddFile(state_);
+        if (Status s = batch.finish(); !s) showDbError(state_, "subDbCommit : ", s.error());
     }
     // A file whose tag can't be read ends the operation without a refresh.
     if (result.outcome == AddOutcome::Unreadable) return;
@@ -236,13 +249,16 @@ void MainWindow::FolderOpen_Click() {
         state_.toolkit.showModal(dialog);
     }
     if (state_.CurrentFile.empty()) return;
-    FileCollection files;
-    subGetFiles(files, state_.CurrentFile, true);
-    registerAndRefresh(files);
+    const std::string folder = state_.CurrentFile;
+    scanAndRegister([folder](Progress* progress) {
+        FileCollection files;
+        subGetFiles(files, folder, true, progress);
+        return files;
+    });
 }
 
 void MainWindow::grd_FileList_Drop(const std::vector<std::string>& paths) {
-    registerAndRefresh(collectDropped(paths));
+    scanAndRegister([&paths](Progress* progress) { return collectDropped(paths, progress); });
 }
 
 // ---- Grid and list operations -------------------------------------------------
@@ -303,7 +319,7 @@ void MainWindow::Initial_Click() {
 
 void MainWindow::cmd_Redo_Click() {
     state_.view.SearchMode = false;
-    if (fncDbReadCount(state_, "FileList") >= 1) reloadCatalogue();
+    refreshList();
     txtSearch->clear();
 }
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
+#include <functional>
 
 #include "app/file_grid.h"
 
@@ -19,6 +20,7 @@ namespace tagshelf {
 
 class AppState;
 struct FileCollection;
+class Progress;
 struct Record;
 
 class MainWindow : public QMainWindow {
@@ -89,8 +91,9 @@ class MainWindow : public QMainWindow {
     void reloadCatalogue();
     // Reloads the whole catalogue into the grid when it holds rows.
     void refreshList();
-    // Registers the files with progress, then refreshes and reports what was skipped.
-    void registerAndRefresh(const FileCollection& files);
+    // Collects the files to add and registers them under one progress dialog, then
+    // refreshes and reports what was skipped.
+    void scanAndRegister(const std::function<FileCollection(Progress*)>& collect);
     // The record of the grid's current row, or null when there is no data row.
     const Record* currentRecord() const;
 

@@ -133,20 +133,35 @@ class QtProgress : public Progress {
     }
 
     bool step(long done, long total) override {
-        // Repaint and take input at most every 50 ms: often enough to feel live,
-        // rarely enough to cost nothing on fast steps.
-        if (done != total && lastEvents_ >= 0 && timer_.elapsed() - lastEvents_ < 50) {
-            return !dialog_.wasCanceled();
-        }
-        lastEvents_ = timer_.elapsed();
+        if (!due(done == total)) return !dialog_.wasCanceled();
         dialog_.setMaximum(static_cast<int>(total));
         dialog_.setValue(static_cast<int>(done));
         dialog_.setLabelText(caption_ + QStringLiteral("\n%1 / %2").arg(done).arg(total));
+        return pump();
+    }
+
+    bool found(long files) override {
+        if (!due(false)) return !dialog_.wasCanceled();
+        dialog_.setMaximum(0);  // a busy bar: the number to do is not known yet
+        dialog_.setLabelText(QStringLiteral("ファイルを探しています\n%1件").arg(files));
+        return pump();
+    }
+
+  private:
+    // Repaint and take input at most every 50 ms: often enough to feel live,
+    // rarely enough to cost nothing on fast steps.
+    bool due(bool last) {
+        if (!last && lastEvents_ >= 0 && timer_.elapsed() - lastEvents_ < 50) return false;
+        lastEvents_ = timer_.elapsed();
+        return true;
+    }
+
+    bool pump() {
+        if (!dialog_.isVisible() && timer_.elapsed() >= 500) dialog_.show();
         QApplication::processEvents();
         return !dialog_.wasCanceled();
     }
 
-  private:
     QProgressDialog dialog_;
     QString caption_;
     QElapsedTimer timer_;

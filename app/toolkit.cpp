@@ -54,6 +54,10 @@ class ScriptedProgress : public Progress {
         ++owner_.progressSteps;
         return !owner_.cancelAfter || owner_.progressSteps < *owner_.cancelAfter;
     }
+    bool found(long) override {
+        ++owner_.searchSteps;
+        return !owner_.cancelSearchAfter || owner_.searchSteps < *owner_.cancelSearchAfter;
+    }
 
   private:
     ScriptedToolkit& owner_;

@@ -37,6 +37,8 @@ class Progress {
   public:
     virtual ~Progress() = default;
     virtual bool step(long done, long total) = 0;
+    // While the files are still being looked for: how many were found so far.
+    virtual bool found(long files) = 0;
 };
 
 class Toolkit {
@@ -96,6 +98,8 @@ class ScriptedToolkit : public Toolkit {
     std::deque<std::function<int(ModalDialog&)>> dialogScripts;
     // Progress: step() gives false once `cancelAfter` steps were reported.
     std::optional<long> cancelAfter;
+    // The same for the search that comes first (found()).
+    std::optional<long> cancelSearchAfter;
 
     // What happened.
     std::vector<Message> messages;
@@ -103,6 +107,7 @@ class ScriptedToolkit : public Toolkit {
     std::vector<std::string> dialogsShown;
     std::string statusText;
     long progressSteps = 0;
+    long searchSteps = 0;
     int progressDialogs = 0;
 
     // Called for every message as it is shown (the command line prints them).

@@ -31,20 +31,16 @@ void Engine::dropConnection() {
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
     inTransaction_ = false;
+    committedChanges_ = 0;
     path_.clear();
 }
 
 void Engine::close() {
-    if (db_ && inTransaction_) (void)commit();
+    if (db_ && inTransaction_) (void)commit(true);
     dropConnection();
 }
 
 Status Engine::acquire(const std::string& path) {
-    if (pendingError_) {
-        Error e = *pendingError_;
-        pendingError_.reset();
-        return e;
-    }
     struct stat st {};
     bool present = ::stat(path.c_str(), &st) == 0 && ::access(path.c_str(), R_OK) == 0;
     bool same = present && db_ && path == path_ && st.st_dev == dev_ && st.st_ino == ino_;
@@ -70,7 +66,7 @@ Status Engine::acquire(const std::string& path) {
             sqlite3_close_v2(db);
             return e;
         }
-        sqlite3_busy_timeout(db, 5000);
+        sqlite3_busy_timeout(db, static_cast<int>(busyTimeout_.count()));
         sqlite3_extended_result_codes(db, 1);
         // The default rollback journal with full sync: a crash can't corrupt the
         // file and no side files stay behind. Batches keep commits rare. The cache
@@ -87,33 +83,66 @@ Status Engine::acquire(const std::string& path) {
         if (rc != SQLITE_OK) return engineError(db_, rc);
         inTransaction_ = true;
         transactionStart_ = std::chrono::steady_clock::now();
+        committedChanges_ = sqlite3_total_changes64(db_);
     }
     ++users_;
     return {};
 }
 
-Status Engine::commit() {
+Status Engine::commit(bool final) {
     if (!db_ || !inTransaction_) return {};
-    inTransaction_ = false;
-    // An I/O error or a full disk makes SQLite roll the transaction back itself.
-    if (sqlite3_get_autocommit(db_)) return {};
-    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        Error e = engineError(db_, rc);
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // An I/O error or a full disk inside a statement makes SQLite roll the whole
+    // transaction back itself: the batch's work since the last commit is gone.
+    if (sqlite3_get_autocommit(db_)) {
+        inTransaction_ = false;
+        int code = sqlite3_extended_errcode(db_);
+        Error e = engineError(db_, code != SQLITE_OK ? code : SQLITE_ABORT);
+        batchFailure_ = e;
         return e;
     }
-    return {};
+    // The busy handler waits for readers to finish; a final commit waits longer.
+    int rc = SQLITE_BUSY;
+    for (int attempt = 0; attempt < (final ? 4 : 1) && (rc & 0xFF) == SQLITE_BUSY; ++attempt) {
+        rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK) {
+        inTransaction_ = false;
+        committedChanges_ = sqlite3_total_changes64(db_);
+        return {};
+    }
+    Error e = engineError(db_, rc);
+    // A commit that only found the file busy keeps the transaction: the next
+    // interval tries again. Anything else, or a final commit, gives the work up.
+    if ((rc & 0xFF) == SQLITE_BUSY && !final) return e;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction_ = false;
+    batchFailure_ = e;
+    return e;
 }
 
 void Engine::release() {
     if (users_ > 0) --users_;
     if (users_ == 0 && inTransaction_ &&
-        (batchDepth_ == 0 ||
+        (batchDepth_ == 0 || sqlite3_get_autocommit(db_) ||
          std::chrono::steady_clock::now() - transactionStart_ >= commitInterval)) {
-        // A failed commit is reported by the next open.
-        if (Status s = commit(); !s) pendingError_ = s.error();
+        // A failure is kept in batchFailure_ for the batch's owner.
+        (void)commit(batchDepth_ == 0);
     }
+}
+
+void Engine::setBusyTimeout(std::chrono::milliseconds timeout) {
+    busyTimeout_ = timeout;
+    if (db_) sqlite3_busy_timeout(db_, static_cast<int>(timeout.count()));
+}
+
+std::int64_t Engine::totalChanges() const {
+    return db_ ? sqlite3_total_changes64(db_) : 0;
+}
+
+std::optional<Error> Engine::takeBatchFailure() {
+    std::optional<Error> e = std::move(batchFailure_);
+    batchFailure_.reset();
+    return e;
 }
 
 Result<sqlite3_stmt*> Engine::prepare(std::string_view sql, bool& cached) {
@@ -162,7 +191,8 @@ void Engine::beginBatch() {
 
 Status Engine::endBatch() {
     if (batchDepth_ > 0) --batchDepth_;
-    if (batchDepth_ == 0 && users_ == 0) return commit();
+    if (batchDepth_ == 0 && users_ == 0) (void)commit(true);
+    if (std::optional<Error> e = takeBatchFailure()) return *e;
     return {};
 }
 
@@ -292,8 +322,13 @@ BatchScope::BatchScope(AppState& state) : engine_(state.engine()) {
 }
 
 BatchScope::~BatchScope() {
-    Status s = engine_.endBatch();
-    if (!s) engine_.reportLater(s.error());
+    if (!finished_) (void)finish();
+}
+
+Status BatchScope::finish() {
+    if (finished_) return {};
+    finished_ = true;
+    return engine_.endBatch();
 }
 
 }  // namespace tagshelf

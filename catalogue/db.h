@@ -52,20 +52,29 @@ class Engine {
     void giveBack(sqlite3_stmt* stmt, bool cached);
 
     void beginBatch();
+    // Ends one batch; the outermost commits and gives a failure of the batch.
     Status endBatch();
 
     // Closes the SQLite connection (committing an open batch).
     void close();
 
-    // Keeps an error that happened where nobody could be told (a commit at the end
-    // of a batch); the next acquire gives it.
-    void reportLater(Error e) { pendingError_ = std::move(e); }
+    // Rows changed on the connection so far, and up to its last successful commit:
+    // work counted in between is not yet safe in the file.
+    std::int64_t totalChanges() const;
+    std::int64_t committedChanges() const { return committedChanges_; }
+
+    // The error of a batch commit that failed (its work since the previous commit
+    // was rolled back), once; nothing when none failed since the last call.
+    std::optional<Error> takeBatchFailure();
 
     // How often a batch commits.
     std::chrono::milliseconds commitInterval{1000};
 
+    // How long a statement waits for another program's lock on the file.
+    void setBusyTimeout(std::chrono::milliseconds timeout);
+
   private:
-    Status commit();
+    Status commit(bool final);
     void dropConnection();
 
     sqlite3* db_ = nullptr;
@@ -76,7 +85,9 @@ class Engine {
     int batchDepth_ = 0;
     bool inTransaction_ = false;
     std::chrono::steady_clock::time_point transactionStart_;
-    std::optional<Error> pendingError_;
+    std::optional<Error> batchFailure_;
+    std::int64_t committedChanges_ = 0;
+    std::chrono::milliseconds busyTimeout_{5000};
     struct CachedStatement {
         sqlite3_stmt* stmt = nullptr;
         bool inUse = false;
@@ -159,8 +170,13 @@ class BatchScope {
     BatchScope(const BatchScope&) = delete;
     BatchScope& operator=(const BatchScope&) = delete;
 
+    // Ends the batch now: commits, and gives the error when a commit of the batch
+    // failed and its work was rolled back.
+    Status finish();
+
   private:
     Engine& engine_;
+    bool finished_ = false;
 };
 
 template <typename Work>

@@ -3,6 +3,7 @@
 #include "app/ini.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "app/toolkit.h"
 #include "catalogue/state.h"
 
 namespace tagshelf::cli {
@@ -20,6 +21,16 @@ bool chooseCatalogue(AppState& state, const std::optional<std::string>& given, s
         return false;
     }
     return true;
+}
+
+void printMessagesTo(ScriptedToolkit& toolkit, std::ostream& err) {
+    toolkit.onMessage = [&err](const ScriptedToolkit::Message& m) {
+        std::string line = m.prompt;
+        for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
+            line.replace(at, 1, " | ");
+        }
+        err << line << '\n';
+    };
 }
 
 }  // namespace tagshelf::cli

@@ -9,12 +9,17 @@
 
 namespace tagshelf {
 class AppState;
-}
+class ScriptedToolkit;
+}  // namespace tagshelf
 
 namespace tagshelf::cli {
 
 // Points the state at the catalogue; reports on `err` and gives false when the
 // INI file names none.
 bool chooseCatalogue(AppState& state, const std::optional<std::string>& given, std::ostream& err);
+
+// Prints every message the program shows on `err`, one per line: a message's own
+// line breaks become " | ".
+void printMessagesTo(ScriptedToolkit& toolkit, std::ostream& err);
 
 }  // namespace tagshelf::cli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/toolkit.h"
+#include "catalogue/db.h"
 #include "catalogue/schema.h"
 #include "catalogue/state.h"
 #include "cli/catalogue_option.h"
@@ -33,10 +34,12 @@ void printAddHelp(std::ostream& os) {
           "                    current folder names)\n"
           "  --create          create the catalogue file when it does not exist\n"
           "\n"
-          "Every message the program would show goes to stderr, one per line; the last\n"
-          "line on stdout gives the numbers of files registered, skipped (already in\n"
-          "the catalogue, or unreadable) and failed (refused by the catalogue).\n"
-          "Exit status 1 when a file was unreadable or failed.\n";
+          "Every message the program would show goes to stderr, one per line (a\n"
+          "message's own line breaks shown as \" | \"); the last line on stdout gives the\n"
+          "numbers of files registered, skipped (already in the catalogue, or\n"
+          "unreadable) and failed (refused by the catalogue, or not stored because the\n"
+          "catalogue could not be written), and of folders that could not be read.\n"
+          "Exit status 1 when a file or folder was unreadable or a file failed.\n";
 }
 
 }  // namespace
@@ -81,9 +84,7 @@ int cmd_add(const Invocation& call) {
     }
 
     ScriptedToolkit toolkit;
-    toolkit.onMessage = [&call](const ScriptedToolkit::Message& m) {
-        call.err << m.prompt << '\n';
-    };
+    printMessagesTo(toolkit, call.err);
     AppState state(toolkit);
     if (!chooseCatalogue(state, catalogue, call.err)) return kExitFailure;
 
@@ -104,16 +105,28 @@ int cmd_add(const Invocation& call) {
         return kExitFailure;
     }
     if (!fncCreateGenre(state)) toolkit.notice("テーブルの作成に失敗しました（Genre）");
+    {
+        // A catalogue that can't be opened is reported once, not for every file.
+        DbConnection conn;
+        if (!fncDbOpen(state, conn)) return kExitFailure;
+    }
 
     FileCollection files = collectDropped(paths);
     ScanReport report = registerFiles(state, files.files, nullptr);
     report.unreadableFolders = files.unreadableFolders;
+    if (report.commitError) showDbError(state, "subDbCommit : ", *report.commitError);
     if (std::string skipped = skippedMessage(report); !skipped.empty()) toolkit.notice(skipped);
 
     long skippedCount = report.alreadyThere + static_cast<long>(report.unreadable.size());
+    long failed = report.refused + report.lost + report.notDone;
     call.out << "registered " << report.registered << ", skipped " << skippedCount << ", failed "
-             << report.refused << '\n';
-    return report.refused > 0 || !report.unreadable.empty() ? kExitFailure : kExitOk;
+             << failed;
+    if (!report.unreadableFolders.empty()) {
+        call.out << ", unreadable folders " << report.unreadableFolders.size();
+    }
+    call.out << '\n';
+    bool clean = failed == 0 && report.unreadable.empty() && report.unreadableFolders.empty();
+    return clean ? kExitOk : kExitFailure;
 }
 
 }  // namespace tagshelf::cli

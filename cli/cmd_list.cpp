@@ -52,9 +52,7 @@ int cmd_list(const Invocation& call) {
     }
 
     ScriptedToolkit toolkit;
-    toolkit.onMessage = [&call](const ScriptedToolkit::Message& m) {
-        call.err << m.prompt << '\n';
-    };
+    printMessagesTo(toolkit, call.err);
     AppState state(toolkit);
     if (!chooseCatalogue(state, catalogue, call.err)) return kExitFailure;
 

@@ -2,10 +2,13 @@
 // dropped paths with progress, skipping what can't be read.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/error.h"
 #include "app/toolkit.h"
 
 namespace tagshelf {
@@ -15,13 +18,21 @@ class AppState;
 struct FileCollection {
     std::vector<std::string> files;              // full paths, in scan order
     std::vector<std::string> unreadableFolders;  // folders that exist but can't be listed
+    bool cancelled = false;                      // the user stopped the search
 };
 
 // Appends the MP3 files of `folder` to the list: with subfolders, those of every
 // subfolder first (depth first, by name), then the folder's own. Hidden entries
 // (names starting with ".") are left out; ".mp3" matches in any letter case. A
-// folder reached twice (a symbolic link loop) is scanned once.
-void subGetFiles(FileCollection& list, const std::string& folder, bool withSubfolders);
+// folder reached twice (a symbolic link loop) is scanned once. Entries the file
+// system marks hidden or system (FAT and NTFS attributes) are left out too, and
+// pseudo file systems such as /proc are not entered. With `progress`, the search
+// reports the files found so far and stops when the user cancels.
+void subGetFiles(FileCollection& list, const std::string& folder, bool withSubfolders,
+                 Progress* progress = nullptr);
+
+// The FAT/NTFS attribute bits that hide an entry: hidden (2) and system (4).
+bool isHiddenOrSystem(std::uint32_t attributes);
 
 // Dropped paths: a name whose last four characters are exactly ".mp3" is a file
 // to register; a name whose fourth character from the end is not "." is taken as
@@ -30,11 +41,15 @@ bool isDroppedMp3(std::string_view path);
 bool isDropAccepted(std::string_view path);
 
 struct ScanReport {
-    long registered = 0;
+    long registered = 0;  // rows stored and committed
     long alreadyThere = 0;
     long refused = 0;                     // the catalogue refused the row (a message was shown)
     std::vector<std::string> unreadable;  // files whose tag could not be read
     std::vector<std::string> unreadableFolders;
+    long lost = 0;  // rows appended but rolled back when a commit failed
+    std::optional<Error> commitError;
+    bool stopped = false;  // the catalogue could not be used: the scan gave up
+    long notDone = 0;      // files not tried because the scan stopped or was cancelled
     long total = 0;
     bool cancelled = false;
 };
@@ -46,7 +61,7 @@ ScanReport registerFiles(AppState& state, const std::vector<std::string>& files,
                          Progress* progress);
 
 // The files a drop of `paths` registers, in order.
-FileCollection collectDropped(const std::vector<std::string>& paths);
+FileCollection collectDropped(const std::vector<std::string>& paths, Progress* progress = nullptr);
 
 // The message that lists what was skipped; empty when nothing was.
 std::string skippedMessage(const ScanReport& report);

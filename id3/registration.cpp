@@ -84,9 +84,12 @@ Error typeMismatch() {
 
 }  // namespace
 
-Result<bool> fncIsInDb(AppState& state, std::string_view path) {
+Result<bool> fncIsInDb(AppState& state, std::string_view path, bool* openFailed) {
     DbConnection conn;
-    if (!fncDbOpen(state, conn)) return true;
+    if (!fncDbOpen(state, conn)) {
+        if (openFailed) *openFailed = true;
+        return true;
+    }
     // Through the FilePath index: the cost does not grow with the catalogue.
     Result<Statement> st = conn.prepare("SELECT 1 FROM FileList WHERE FilePath = ? LIMIT 1");
     if (!st) return st.error();
@@ -191,8 +194,14 @@ Result<std::int32_t> fncTconNo(std::string_view text) {
 AddResult subAddFile(AppState& state) {
     AddResult result;
     if (state.CurrentFile.empty()) return result;
-    Result<bool> known = fncIsInDb(state, state.CurrentFile);
-    if (!known) return AddResult{AddOutcome::Unreadable, known.error()};
+    bool openFailed = false;
+    Result<bool> known = fncIsInDb(state, state.CurrentFile, &openFailed);
+    if (!known) {
+        // The catalogue, not the file, is at fault (a missing table, say).
+        showDbError(state, "fncIsInDb : ", known.error());
+        return AddResult{AddOutcome::NoCatalogue, known.error()};
+    }
+    if (openFailed) return AddResult{AddOutcome::NoCatalogue, {}};
     if (*known) return result;
 
     Result<std::uint8_t> family = fncGetTagType(state.CurrentFile);

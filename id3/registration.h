@@ -20,6 +20,7 @@ enum class AddOutcome {
     AlreadyThere,  // the path was catalogued already, or the path is empty
     Refused,       // the catalogue refused the row (after the two messages)
     Unreadable,    // the file or its tag could not be read; see `error`
+    NoCatalogue,   // the catalogue could not be opened or searched (a message was shown)
 };
 
 struct AddResult {
@@ -31,8 +32,9 @@ struct AddResult {
 AddResult subAddFile(AppState& state);
 
 // True when FileList holds a row with that path, and also when the catalogue
-// can't be opened (after fncDbOpen's message), so the file is left alone.
-Result<bool> fncIsInDb(AppState& state, std::string_view path);
+// can't be opened (after fncDbOpen's message), so the file is left alone; then
+// `openFailed` is set.
+Result<bool> fncIsInDb(AppState& state, std::string_view path, bool* openFailed = nullptr);
 
 // Append one row for state.CurrentFile; true on success. A failure shows the
 // standard message labelled with the procedure's name.

@@ -90,7 +90,8 @@ DirList::DirList(QWidget* parent) : QListWidget(parent) {
 }
 
 std::string DirList::itemPath(const QListWidgetItem* item) {
-    return item ? item->data(kPathRole).toString().toStdString() : std::string();
+    // The path keeps its bytes: a folder name need not be valid UTF-8.
+    return item ? item->data(kPathRole).toByteArray().toStdString() : std::string();
 }
 
 bool DirList::setPath(const std::string& folderIn) {
@@ -128,7 +129,7 @@ bool DirList::setPath(const std::string& folderIn) {
         std::string label = p == "/" ? "/" : p.substr(p.find_last_of('/') + 1);
         auto* item =
             new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + qs(label));
-        item->setData(kPathRole, qs(p));
+        item->setData(kPathRole, QByteArray::fromStdString(p));
         addItem(item);
         ++depth;
     }
@@ -136,7 +137,7 @@ bool DirList::setPath(const std::string& folderIn) {
     for (const std::string& name : children) {
         auto* item =
             new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + qs(name));
-        item->setData(kPathRole, qs(base + name));
+        item->setData(kPathRole, QByteArray::fromStdString(base + name));
         addItem(item);
     }
     return true;

@@ -238,5 +238,43 @@ TEST_F(MainWindowListsTest, ListOperationsLeaveSearchModeSoGridAndListAgree) {
     EXPECT_EQ(gridColumn(w, 11).size(), 3u);
 }
 
+TEST_F(MainWindowListsTest, InitialiseAndRedoEmptyASearchResultTogetherWithTheList) {
+    f.addRow({"a", "", "", "", "", "", "", "", "", "", "", "/m/a.mp3"});
+    MainWindow w(f.state);
+    ASSERT_TRUE(fncCreateTable(f.state, "List").ok());
+    f.addRow({"a", "", "", "", "", "", "", "", "", "", "", "/m/a.mp3"}, "List");
+    f.state.view.SearchMode = true;
+    w.grd_FileList->subGridFill();
+    f.toolkit.answers = {MsgAnswer::Yes};
+    w.Initial_Click();
+    EXPECT_FALSE(f.state.view.SearchMode);
+    EXPECT_FALSE(w.grd_FileList->model().filled());
+    EXPECT_EQ(f.state.glngRecordCount, 0);
+
+    // The result table still holds the record, the catalogue is empty: going back
+    // to the whole catalogue empties the grid as well.
+    f.state.view.SearchMode = true;
+    f.state.records.entries.assign(2, Record{});
+    f.state.records.entries[0].FilePath = "/m/a.mp3";
+    w.grd_FileList->subGridFill();
+    ASSERT_TRUE(w.grd_FileList->model().filled());
+    w.cmd_Redo_Click();
+    EXPECT_FALSE(w.grd_FileList->model().filled());
+    EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：0件"));
+    EXPECT_EQ(f.state.glngRecordCount, 0);
+}
+
+TEST_F(MainWindowListsTest, CancellingWhileFilesAreLookedForRegistersNothing) {
+    mp3("a/1.mp3", "1");
+    mp3("b/2.mp3", "2");
+    MainWindow w(f.state);
+    f.toolkit.cancelSearchAfter = 2;
+    w.grd_FileList_Drop({music.str()});
+    EXPECT_GE(f.toolkit.searchSteps, 2);
+    EXPECT_EQ(f.toolkit.progressSteps, 0);
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 0);
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
 }  // namespace
 }  // namespace tagshelf::test

@@ -94,7 +94,7 @@ TEST_F(CliCatalogueTest, AddPrintsTheProgramsMessagesAndCountsFailures) {
     EXPECT_EQ(o.out, "registered 0, skipped 1, failed 1\n");
     EXPECT_NE(o.err.find("fncInDbID3v2 : エラー :  275が発生しました。"), std::string::npos);
     EXPECT_NE(o.err.find("データベースへ登録できませんでした\n"), std::string::npos);
-    EXPECT_NE(o.err.find("読み込めなかったファイルが1件あり、登録しませんでした。\n" +
+    EXPECT_NE(o.err.find("読み込めなかったファイルが1件あり、登録しませんでした。 | " +
                          dir.file("music/gone.mp3")),
               std::string::npos);
 }
@@ -117,6 +117,19 @@ TEST_F(CliCatalogueTest, TheDefaultCatalogueIsTheOneTheIniFileNames) {
     EXPECT_EQ(listed.lines()[0]["FilePath"], b);
     EXPECT_EQ(noIni.status, 1);
     EXPECT_NE(noIni.err.find("データベース名の取得に失敗しました"), std::string::npos);
+}
+
+TEST_F(CliCatalogueTest, AddReportsACatalogueThatCannotBeOpenedOnce) {
+    mp3("a.mp3", {});
+    mp3("b.mp3", {});
+    writeText(catalogue(), "not a database");
+    Outcome o = cli({"add", "--catalogue", catalogue(), dir.file("music")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "");
+    std::size_t first = o.err.find("fncDbOpen : エラー :  26が発生しました。");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(o.err.find("fncDbOpen", first + 1), std::string::npos);
+    EXPECT_EQ(readText(catalogue()), "not a database");
 }
 
 TEST_F(CliCatalogueTest, ListRefusesOtherTablesAndReportsAMissingCatalogue) {

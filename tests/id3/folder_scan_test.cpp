@@ -142,6 +142,83 @@ TEST(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
     EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), std::vector<std::string>{"2"});
 }
 
+TEST(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
+    CatalogueFixture f;
+    Tree t;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i)
+        files.push_back(t.add("f" + std::to_string(i) + ".mp3"));
+    f.state.engine().setBusyTimeout(std::chrono::milliseconds(10));
+    // Another program reads the catalogue and keeps its read open, so the commit
+    // can't take the file.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(f.dbPath().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM FileList", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    ScanReport r = registerFiles(f.state, files, nullptr);
+    EXPECT_EQ(r.registered, 0);
+    EXPECT_EQ(r.lost, 3);
+    ASSERT_TRUE(r.commitError.has_value());
+    EXPECT_EQ(r.commitError->number & 0xFF, SQLITE_BUSY);
+    EXPECT_NE(skippedMessage(r).find("データベースへの書き込みに失敗したため、3件のファイルが"
+                                     "登録されませんでした。"),
+              std::string::npos);
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 0);
+    ScanReport again = registerFiles(f.state, files, nullptr);
+    EXPECT_EQ(again.registered, 3);
+    EXPECT_FALSE(again.commitError.has_value());
+    EXPECT_EQ(fncDbReadCount(f.state, "FileList"), 3);
+}
+
+TEST(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
+    CatalogueFixture f;
+    Tree t;
+    std::vector<std::string> files{t.add("a.mp3"), t.add("b.mp3"), t.add("c.mp3")};
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.state, conn).ok());
+        ASSERT_TRUE(conn.exec("DROP TABLE FileList").ok());
+    }
+    ScanReport r = registerFiles(f.state, files, nullptr);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.notDone, 2);
+    EXPECT_TRUE(r.unreadable.empty());  // the files are not to blame
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_EQ(
+        f.toolkit.messages[0].prompt.rfind("fncIsInDb : エラー :  1が発生しました。 : no such "
+                                           "table: FileList",
+                                           0),
+        0u);
+    EXPECT_EQ(skippedMessage(r),
+              "データベースを使えないため登録を中止しました。残りの2件は登録していません。");
+}
+
+TEST(FolderScan, PseudoFileSystemsAreNotEnteredAndTheSearchCanBeCancelled) {
+    FileCollection proc;
+    subGetFiles(proc, "/proc", true);
+    EXPECT_TRUE(proc.files.empty());
+    EXPECT_TRUE(proc.unreadableFolders.empty());
+
+    Tree t;
+    for (int i = 0; i < 5; ++i)
+        t.add("d" + std::to_string(i) + "/x.mp3");
+    ScriptedToolkit tk;
+    tk.cancelSearchAfter = 3;
+    auto progress = tk.beginProgress("x");
+    FileCollection c;
+    subGetFiles(c, t.root.str(), true, progress.get());
+    EXPECT_TRUE(c.cancelled);
+    EXPECT_EQ(c.files.size(), 1u);  // the third folder reached asked to stop
+    EXPECT_TRUE(isHiddenOrSystem(0x02));
+    EXPECT_TRUE(isHiddenOrSystem(0x04));
+    EXPECT_FALSE(isHiddenOrSystem(0x01 | 0x10 | 0x20));  // read-only, folder, archive
+}
+
 TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
     ScanReport r;
     for (int i = 1; i <= 7; ++i)
