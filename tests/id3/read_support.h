@@ -1,7 +1,8 @@
-// Comparing and printing tags as read, for the tests and the fuzzer: every field,
-// in the records' order. Free of the test framework.
+// Comparing and printing tags as read, for the tests and the fuzzer: all fields at
+// once, or the fields named. Free of the test framework.
 #pragma once
 
+#include <map>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -28,59 +29,67 @@ inline bool sameTag(const Id3v2Tag& a, const Id3v2Tag& b) {
     return fieldsOf(a) == fieldsOf(b);
 }
 
-namespace detail {
-// Texts are shown quoted with control characters escaped, so that NULs show.
-inline void printText(std::ostream& os, const std::string& s) {
-    os << '"';
-    for (unsigned char c : s) {
-        if (c < 0x20) {
-            os << "\\x"
-               << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
-        } else {
-            os << static_cast<char>(c);
-        }
+// A tag's fields by name as text, numbers and flags in decimal.
+// clang-format off
+inline std::map<std::string, std::string> fieldTexts(const Id3v1Tag& t) {
+    using std::to_string;
+    return {{"IsV11", to_string(t.IsV11)}, {"Title", t.Title}, {"Artist", t.Artist},
+            {"Album", t.Album}, {"Year", t.Year}, {"Comment", t.Comment},
+            {"Track", to_string(t.Track)}, {"Genre", to_string(t.Genre)}};
+}
+inline std::map<std::string, std::string> fieldTexts(const Id3v2Tag& t) {
+    using std::to_string;
+    return {{"Version", to_string(t.Version)}, {"Revision", to_string(t.Revision)},
+            {"Unsync", to_string(t.Unsync)}, {"ExtHeader", to_string(t.ExtHeader)},
+            {"Experimental", to_string(t.Experimental)}, {"CrcPresent", to_string(t.CrcPresent)},
+            {"TagSize", to_string(t.TagSize)}, {"Crc", to_string(t.Crc)}, {"Title", t.Title},
+            {"Artist", t.Artist}, {"Album", t.Album}, {"Year", t.Year}, {"Day", t.Day},
+            {"CommentDesc", t.CommentDesc}, {"Comment", t.Comment}, {"Track", t.Track},
+            {"Genre", t.Genre}, {"Encode", to_string(t.Encode)}};
+}
+// clang-format on
+
+// The fields named in `like` ("Title=x|Artist=y") in the same form, to compare
+// with it; a name the tag does not have gives "?".
+template <typename Tag>
+std::string namedFields(const Tag& t, const std::string& like) {
+    const auto all = fieldTexts(t);
+    std::string out;
+    std::istringstream parts(like);
+    for (std::string part; std::getline(parts, part, '|');) {
+        const std::string name = part.substr(0, part.find('='));
+        out += (out.empty() ? "" : "|") + name + "=" + (all.count(name) ? all.at(name) : "?");
     }
-    os << '"';
-}
-}  // namespace detail
-
-// Found by the test framework through argument-dependent lookup.
-inline void PrintTo(const Id3v1Tag& t, std::ostream* os) {
-    *os << "{IsV11=" << t.IsV11 << " Title=";
-    detail::printText(*os, t.Title);
-    *os << " Artist=";
-    detail::printText(*os, t.Artist);
-    *os << " Album=";
-    detail::printText(*os, t.Album);
-    *os << " Year=";
-    detail::printText(*os, t.Year);
-    *os << " Comment=";
-    detail::printText(*os, t.Comment);
-    *os << " Track=" << t.Track << " Genre=" << int{t.Genre} << "}";
+    return out;
 }
 
-inline void PrintTo(const Id3v2Tag& t, std::ostream* os) {
-    *os << "{Version=" << int{t.Version} << " Revision=" << int{t.Revision}
-        << " Unsync=" << t.Unsync << " ExtHeader=" << t.ExtHeader
-        << " Experimental=" << t.Experimental << " CrcPresent=" << t.CrcPresent
-        << " TagSize=" << t.TagSize << " Crc=" << t.Crc;
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"Title", &t.Title},     {"Artist", &t.Artist}, {"Album", &t.Album},
-        {"Year", &t.Year},       {"Day", &t.Day},       {"CommentDesc", &t.CommentDesc},
-        {"Comment", &t.Comment}, {"Track", &t.Track},   {"Genre", &t.Genre},
-    };
-    for (const auto& [name, text] : texts) {
-        *os << ' ' << name << '=';
-        detail::printText(*os, *text);
-    }
-    *os << " Encode=" << int{t.Encode} << "}";
-}
-
+// Every field by name, quoted with control characters escaped, so that NULs show.
 template <typename Tag>
 std::string describe(const Tag& t) {
     std::ostringstream os;
-    PrintTo(t, &os);
+    os << '{';
+    for (const auto& [name, text] : fieldTexts(t)) {
+        os << ' ' << name << "=\"";
+        for (unsigned char c : text) {
+            if (c < 0x20) {
+                os << "\\x"
+                   << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
+            } else {
+                os << static_cast<char>(c);
+            }
+        }
+        os << '"';
+    }
+    os << " }";
     return os.str();
+}
+
+// Found by the test framework through argument-dependent lookup.
+inline void PrintTo(const Id3v1Tag& t, std::ostream* os) {
+    *os << describe(t);
+}
+inline void PrintTo(const Id3v2Tag& t, std::ostream* os) {
+    *os << describe(t);
 }
 
 }  // namespace tagshelf

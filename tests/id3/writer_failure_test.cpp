@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -27,72 +28,57 @@ using test::concat;
 using test::raw;
 using test::readFile;
 
-// One kind of write: the file it starts from and the call that writes it.
+// One kind of write: the file it starts from and the write.
 struct Scenario {
     const char* name;
     Bytes before;
+    std::uint8_t newCode, oldCode;
+    std::int64_t audioStart;
+    EditFields fields;
+    std::string target = "";  // another file to write; empty: the file itself
     std::string file = "a.mp3";
-    std::string target;  // empty: the file itself
-    std::function<Status(const std::string& target, const std::string& source)> write;
+
+    // ID3v1 over ID3v1 or no tag changes the file itself.
+    bool inPlace() const { return newCode <= kID3v11 && oldCode != kID3v23; }
+    Status write(const std::string& target, const std::string& source) const {
+        return subWriteTag(target, source, newCode, oldCode, audioStart, {}, fields);
+    }
+    // Writes `before` into the folder; gives the file's path and the target's.
+    std::pair<std::string, std::string> lay(const test::TempDir& dir) const {
+        test::writeFile(dir.file(file), before);
+        return {dir.file(file), dir.file(target.empty() ? file : target)};
+    }
 };
 
-Bytes someAudio() {
-    return test::fakeAudio(300'000, 11);
-}
-
-Bytes oldV2Tag() {
-    return test::Id3v2Builder(3)
-        .frame(test::frameV23("TIT2", test::sjisText("Old")))
-        .padding(64)
-        .build();
-}
-
 std::vector<Scenario> scenarios() {
-    const Bytes audio = someAudio();
-    const Bytes v2 = oldV2Tag();
+    const Bytes audio = test::fakeAudio(300'000, 11);
+    const Bytes v2 = test::Id3v2Builder(3)
+                         .frame(test::frameV23("TIT2", test::sjisText("Old")))
+                         .padding(64)
+                         .build();
     const std::int64_t afterV2 = static_cast<std::int64_t>(v2.size()) + 1;
     const Bytes v1 = test::id3v1Trailer({raw("Old"), {}, {}, raw("1999"), {}, std::uint8_t{1}, 3});
-    EditFields v1Fields = test::v1Fields("New", 5);
-    v1Fields.txtTrack = "2";
-    const EditFields v2Fields = test::v2Fields("New", 1);
+    EditFields v1f = test::v1Fields("New", 5);
+    v1f.txtTrack = "2";
+    const EditFields v2f = test::v2Fields("New", 1);
     return {
-        {"Id3v23OverId3v23", concat({v2, audio}), "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v23, kID3v23, afterV2, {}, v2Fields);
-         }},
-        {"Id3v22OverId3v1", concat({audio, v1}), "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v22, kID3v1, 1, {}, v2Fields);
-         }},
-        {"Id3v1OverId3v23", concat({v2, audio}), "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v1, kID3v23, afterV2, {}, v1Fields);
-         }},
-        {"NoTagOverId3v23", concat({v2, audio}), "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kNoTag, kID3v23, afterV2, {}, {});
-         }},
-        {"Id3v11InPlace", concat({audio, v1}), "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v11, kID3v11, 1, {}, v1Fields);
-         }},
-        {"Id3v1Appended", audio, "a.mp3", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v1, kNoTag, 1, {}, v1Fields);
-         }},
-        {"Id3v23IntoNewFile", concat({v2, audio}), "a.mp3", "b.mp3",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v23, kID3v23, afterV2, {}, v2Fields);
-         }},
-        {"Id3v1IntoNewFile", concat({v2, audio}), "a.mp3", "b.mp3",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kID3v1, kID3v23, afterV2, {}, v1Fields);
-         }},
-        {"NoTagWithoutADot", concat({v2, audio}), "song", "",
-         [=](const std::string& t, const std::string& s) {
-             return subWriteTag(t, s, kNoTag, kID3v23, afterV2, {}, {});
-         }},
+        {"Id3v23OverId3v23", concat({v2, audio}), kID3v23, kID3v23, afterV2, v2f},
+        {"Id3v22OverId3v1", concat({audio, v1}), kID3v22, kID3v1, 1, v2f},
+        {"Id3v1OverId3v23", concat({v2, audio}), kID3v1, kID3v23, afterV2, v1f},
+        {"NoTagOverId3v23", concat({v2, audio}), kNoTag, kID3v23, afterV2, {}},
+        {"Id3v11InPlace", concat({audio, v1}), kID3v11, kID3v11, 1, v1f},
+        {"Id3v1Appended", audio, kID3v1, kNoTag, 1, v1f},
+        {"Id3v23IntoNewFile", concat({v2, audio}), kID3v23, kID3v23, afterV2, v2f, "b.mp3"},
+        {"Id3v1IntoNewFile", concat({v2, audio}), kID3v1, kID3v23, afterV2, v1f, "b.mp3"},
+        {"NoTagWithoutADot", concat({v2, audio}), kNoTag, kID3v23, afterV2, {}, "", "song"},
     };
+}
+
+Scenario scenario(std::string_view name) {
+    for (const Scenario& s : scenarios()) {
+        if (s.name == name) return s;
+    }
+    throw std::invalid_argument(std::string(name));
 }
 
 // The outcome of one run of a scenario in a fresh folder.
@@ -105,24 +91,28 @@ struct Outcome {
     std::string failedCall;
 };
 
-Outcome runOnce(const Scenario& s, test::FailingFileSystem* fs) {
+Outcome runOnce(const Scenario& s, test::FailingFileSystem& fs) {
     test::TempDir dir;
-    const std::string path = dir.file(s.file);
-    test::writeFile(path, s.before);
-    const std::string target = s.target.empty() ? path : dir.file(s.target);
+    const auto [path, target] = s.lay(dir);
     Outcome run;
-    if (fs) {
-        fileops::ScopedFileSystem scoped(*fs);
-        run.status = s.write(target, path);
-        run.failedCall = fs->failedCall;
-    } else {
+    {
+        fileops::ScopedFileSystem scoped(fs);
         run.status = s.write(target, path);
     }
+    run.failedCall = fs.failedCall;
     run.names = test::namesIn(dir.str());
     run.fileExists = std::filesystem::exists(path);
     if (run.fileExists) run.file = readFile(path);
     if (!s.target.empty() && std::filesystem::exists(target)) run.target = readFile(target);
     return run;
+}
+
+// A run without failure: the written file's bytes and the file system's record of
+// the calls made.
+Bytes goodRun(const Scenario& s, test::FailingFileSystem& counter) {
+    const Outcome good = runOnce(s, counter);
+    EXPECT_TRUE(good.status.ok()) << good.status.error().step;
+    return s.target.empty() ? good.file : good.target;
 }
 
 std::set<std::string> namesAfterSuccess(const Scenario& s) {
@@ -143,13 +133,10 @@ TEST_P(EveryStepFails, TheFileIsIntactAfterEachFailureAndCompleteAfterEachSucces
     const bool noCopyRange = GetParam();
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
-        // A run without failure: the expected result and the number of calls.
         test::FailingFileSystem counter;
         counter.noCopyRange = noCopyRange;
-        const Outcome good = runOnce(s, &counter);
-        ASSERT_TRUE(good.status.ok()) << good.status.error().step;
+        const Bytes expected = goodRun(s, counter);
         ASSERT_GT(counter.calls, 3);
-        const Bytes expected = s.target.empty() ? good.file : good.target;
         ASSERT_NE(expected, s.before);
 
         std::map<std::string, int> failuresByCall;
@@ -157,7 +144,8 @@ TEST_P(EveryStepFails, TheFileIsIntactAfterEachFailureAndCompleteAfterEachSucces
             test::FailingFileSystem fs;
             fs.noCopyRange = noCopyRange;
             fs.failAt = i;
-            const Outcome run = runOnce(s, &fs);
+            fs.error = ENOSPC;
+            const Outcome run = runOnce(s, fs);
             SCOPED_TRACE("call " + std::to_string(i) + " (" + counter.names[i - 1] + ")");
             ASSERT_EQ(run.failedCall, counter.names[i - 1]);
             if (run.status.ok()) {
@@ -167,50 +155,43 @@ TEST_P(EveryStepFails, TheFileIsIntactAfterEachFailureAndCompleteAfterEachSucces
                 continue;
             }
             ++failuresByCall[run.failedCall];
+            if (!mayBeHarmless(run.failedCall)) {
+                EXPECT_EQ(run.status.error().number, ENOSPC);
+            }
             EXPECT_FALSE(run.status.error().step.empty());
             EXPECT_FALSE(run.status.error().description.empty());
             EXPECT_TRUE(run.fileExists);
             EXPECT_EQ(run.file, s.before);
             EXPECT_EQ(run.names, std::set<std::string>{s.file});
         }
-        // Every kind of step that changes something made the write fail.
+        // Every kind of step that changes something made the write fail; a
+        // rewrite has each of these.
         for (const std::string& call : counter.names) {
             if (!mayBeHarmless(call)) {
                 EXPECT_GT(failuresByCall[call], 0) << call;
             }
         }
         EXPECT_GT(failuresByCall["fsync"], 0);
+        // An in-place write goes half through in its one write before it fails.
+        if (s.inPlace()) {
+            EXPECT_EQ(std::count(counter.names.begin(), counter.names.end(), "write"), 1);
+        }
+        if (s.name == std::string_view("Id3v23OverId3v23")) {
+            for (const char* call : {"open", "rename", "write", "fstat", "fchmod", "unlink"}) {
+                EXPECT_GT(failuresByCall[call], 0) << call;
+            }
+            EXPECT_EQ(failuresByCall["copy"] > 0, !noCopyRange);
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(CopyInKernelOrThroughBuffers, EveryStepFails, ::testing::Bool());
 
-TEST(StepFailures, RenameFsyncAndUnlinkOfARewriteEachFailAndRollBack) {
-    const Scenario s = scenarios()[0];
-    test::FailingFileSystem counter;
-    ASSERT_TRUE(runOnce(s, &counter).status.ok());
-    std::set<std::string> failed;
-    for (int i = 1; i <= counter.calls; ++i) {
-        test::FailingFileSystem fs;
-        fs.failAt = i;
-        const Outcome run = runOnce(s, &fs);
-        if (!run.status.ok()) {
-            failed.insert(run.failedCall);
-            EXPECT_EQ(run.file, s.before) << run.failedCall;
-        }
-    }
-    for (const char* call :
-         {"open", "rename", "write", "copy", "fstat", "fchmod", "fsync", "unlink"}) {
-        EXPECT_TRUE(failed.count(call)) << call;
-    }
-}
-
 TEST(StepOrder, TheNewFileAndItsFolderAreFlushedBeforeTheBackupIsDeleted) {
-    for (std::size_t which : {0u, 2u, 3u}) {
-        const Scenario s = scenarios()[which];
-        SCOPED_TRACE(s.name);
+    for (const char* name : {"Id3v23OverId3v23", "Id3v1OverId3v23", "NoTagOverId3v23"}) {
+        SCOPED_TRACE(name);
         test::FailingFileSystem fs;
-        ASSERT_TRUE(runOnce(s, &fs).status.ok());
+        goodRun(scenario(name), fs);
         const auto& n = fs.names;
         const auto rename = std::find(n.begin(), n.end(), "rename");
         const auto unlink = std::find(n.begin(), n.end(), "unlink");
@@ -228,10 +209,9 @@ TEST(StepOrder, TheNewFileAndItsFolderAreFlushedBeforeTheBackupIsDeleted) {
 }
 
 TEST(StepFailures, AFailedRollBackReportsBothStepsAndKeepsTheBackup) {
-    const Scenario s = scenarios()[0];
+    const Scenario s = scenario("Id3v23OverId3v23");
     test::TempDir dir;
-    const std::string path = dir.file("a.mp3");
-    test::writeFile(path, s.before);
+    const auto [path, target] = s.lay(dir);
     // Fail the first flush, then the rename back.
     struct DoubleFailure : test::FailingFileSystem {
         int fsync(int) override {
@@ -246,7 +226,7 @@ TEST(StepFailures, AFailedRollBackReportsBothStepsAndKeepsTheBackup) {
     Status status;
     {
         fileops::ScopedFileSystem scoped(fs);
-        status = s.write(path, path);
+        status = s.write(target, path);
     }
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.error().description.find("back to"), std::string::npos)
@@ -255,77 +235,45 @@ TEST(StepFailures, AFailedRollBackReportsBothStepsAndKeepsTheBackup) {
     EXPECT_EQ(readFile(dir.file("a_old.mp3")), s.before);
 }
 
-TEST(StepFailures, APartialInPlaceWriteIsUndone) {
-    // The in-place cases: the write goes half through before it fails.
-    for (int which : {4, 5}) {
-        const Scenario s = scenarios()[static_cast<std::size_t>(which)];
-        SCOPED_TRACE(s.name);
-        test::FailingFileSystem counter;
-        ASSERT_TRUE(runOnce(s, &counter).status.ok());
-        int writes = 0;
-        for (int i = 1; i <= counter.calls; ++i) {
-            if (counter.names[i - 1] != "write") continue;
-            ++writes;
-            test::FailingFileSystem fs;
-            fs.failAt = i;
-            fs.error = ENOSPC;
-            const Outcome run = runOnce(s, &fs);
-            ASSERT_FALSE(run.status.ok());
-            EXPECT_EQ(run.status.error().number, ENOSPC);
-            EXPECT_EQ(run.file, s.before);
-        }
-        EXPECT_EQ(writes, 1);
-    }
-}
-
 // ---------------------------------------------------------------------------
-// A folder the user may not change.
+// A folder or a file the user may not change.
 
-TEST(ReadOnlyFolder, RewritesAndNewFilesAreRefusedAndTheFileStays) {
+TEST(ReadOnly, AFolderOrFileTheUserMayNotChangeIsRefusedAndTheFileStays) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
-        test::TempDir dir;
-        const std::string path = dir.file(s.file);
-        test::writeFile(path, s.before);
-        const std::string target = s.target.empty() ? path : dir.file(s.target);
-        // Others may enter the folder (the unprivileged user must reach the file)
-        // but nobody but root may add, rename or remove names in it.
-        ::chmod(dir.str().c_str(), 0555);
+        // A folder that others may enter (the unprivileged user must reach the
+        // file) but where nobody but root may add, rename or remove names: the
+        // in-place writes may still change the file itself, the others are refused.
+        test::TempDir folder;
+        const auto [path, target] = s.lay(folder);
+        ::chmod(folder.str().c_str(), 0555);
         ::chmod(path.c_str(), 0666);
-        const bool inPlace = std::string(s.name).find("InPlace") != std::string::npos ||
-                             std::string(s.name).find("Appended") != std::string::npos;
-        const int result = test::runUnprivileged([&] {
+        int result = test::runUnprivileged([&, &path = path, &target = target] {
             Status status = s.write(target, path);
-            if (inPlace) return status.ok() ? 0 : 1;  // the file itself may be changed
-            if (status.ok()) return 2;
-            return status.error().number == EACCES ? 0 : 3;
+            if (s.inPlace()) return status.ok() ? 0 : 1;
+            return status.ok() ? 2 : status.error().number == EACCES ? 0 : 3;
         });
-        ::chmod(dir.str().c_str(), 0700);
+        ::chmod(folder.str().c_str(), 0700);
         EXPECT_EQ(result, 0);
-        EXPECT_EQ(test::namesIn(dir.str()), std::set<std::string>{s.file});
-        if (!inPlace) {
+        EXPECT_EQ(test::namesIn(folder.str()), std::set<std::string>{s.file});
+        if (!s.inPlace()) {
             EXPECT_EQ(readFile(path), s.before);
         }
-    }
-}
-
-TEST(ReadOnlyFile, IsRefusedBeforeAnythingHappens) {
-    for (const Scenario& s : scenarios()) {
         if (!s.target.empty()) continue;
-        SCOPED_TRACE(s.name);
+
+        // A file that may not be written is refused before anything happens.
         test::TempDir dir;
-        const std::string path = dir.file(s.file);
-        test::writeFile(path, s.before);
+        const std::string file = s.lay(dir).first;
         ::chmod(dir.str().c_str(), 0777);
-        ::chmod(path.c_str(), 0444);
-        const int result = test::runUnprivileged([&] {
-            Status status = s.write(path, path);
+        ::chmod(file.c_str(), 0444);
+        result = test::runUnprivileged([&] {
+            Status status = s.write(file, file);
             return !status.ok() && status.error().number == EACCES ? 0 : 1;
         });
         EXPECT_EQ(result, 0);
-        EXPECT_EQ(readFile(path), s.before);
+        EXPECT_EQ(readFile(file), s.before);
         EXPECT_EQ(test::namesIn(dir.str()), std::set<std::string>{s.file});
-        EXPECT_EQ(test::modeOf(path), 0444u);
+        EXPECT_EQ(test::modeOf(file), 0444u);
     }
 }
 
@@ -336,17 +284,13 @@ TEST(VanishingFile, BeforeAnyStepNothingIsLeftBehindAndNothingHalfWritten) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
         test::FailingFileSystem counter;
-        const Outcome good = runOnce(s, &counter);
-        ASSERT_TRUE(good.status.ok());
-        const Bytes expected = s.target.empty() ? good.file : good.target;
+        const Bytes expected = goodRun(s, counter);
         for (int i = 1; i <= counter.calls; ++i) {
             SCOPED_TRACE("removed before call " + std::to_string(i));
             test::TempDir dir;
-            const std::string path = dir.file(s.file);
-            test::writeFile(path, s.before);
-            const std::string target = s.target.empty() ? path : dir.file(s.target);
+            const auto [path, target] = s.lay(dir);
             test::FailingFileSystem fs;
-            fs.beforeCall = [&](int call) {
+            fs.beforeCall = [&, &path = path](int call) {
                 if (call == i) ::unlink(path.c_str());
             };
             Status status;
@@ -354,8 +298,7 @@ TEST(VanishingFile, BeforeAnyStepNothingIsLeftBehindAndNothingHalfWritten) {
                 fileops::ScopedFileSystem scoped(fs);
                 status = s.write(target, path);
             }
-            const std::set<std::string> names = test::namesIn(dir.str());
-            for (const std::string& name : names) {
+            for (const std::string& name : test::namesIn(dir.str())) {
                 EXPECT_TRUE(name == s.file || name == s.target) << name;
             }
             if (status.ok()) {
@@ -377,10 +320,9 @@ TEST(VanishingFile, BeforeAnyStepNothingIsLeftBehindAndNothingHalfWritten) {
 }
 
 TEST(VanishingFile, TheNewFileRemovedBeforeTheBackupIsDeletedBringsTheOriginalBack) {
-    const Scenario s = scenarios()[0];
+    const Scenario s = scenario("Id3v23OverId3v23");
     test::TempDir dir;
-    const std::string path = dir.file("a.mp3");
-    test::writeFile(path, s.before);
+    const std::string path = s.lay(dir).first;
     test::FailingFileSystem fs;
     bool removed = false;
     fs.beforeCall = [&](int call) {
