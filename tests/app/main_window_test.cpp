@@ -27,8 +27,6 @@ TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
     MainWindow w(f.state);
     EXPECT_EQ(w.windowTitle(), qs("TagShelf"));
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
-    EXPECT_EQ(w.cmd_Search->text(), qs("検索"));
-    EXPECT_EQ(w.cmd_Redo->text(), qs("元に戻す"));
     EXPECT_EQ(row(w, 0),
               (std::vector<std::string>{"No", "タイトル", "アーティスト", "アルバム", "トラック",
                                         "西暦", "月日", "ジャンル", "コメント", "Version",
@@ -37,24 +35,20 @@ TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
     EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
     EXPECT_EQ(w.grd_FileList->cellText(1, 0), QString());
 
-    QStringList menus;
-    for (QAction* a : w.menuBar()->actions())
-        menus << a->text();
-    EXPECT_EQ(menus, (QStringList{qs("ファイル"), qs("編集"), qs("表示"), qs("ヘルプ")}));
-    EXPECT_EQ(w.FileOpen->text(), qs("ファイルを開く"));
+    // Menus and items in order, separators as "-", work not built yet disabled.
+    QStringList items;
+    for (QAction* menu : w.menuBar()->actions()) {
+        items << menu->text() + ":";
+        for (QAction* a : menu->menu()->actions()) {
+            items << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : "(off)"));
+        }
+    }
+    EXPECT_EQ(items.join(' '), qs("ファイル: ファイルを開く フォルダを開く - CSVへ保存(off) - 終了 "
+                                  "編集: DBの初期化 レコードの削除 表示: 表示項目選択(off) "
+                                  "ソート(off) ヘルプ: バージョン情報(off)"));
     EXPECT_EQ(w.FileOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_EQ(w.FolderOpen->text(), qs("フォルダを開く"));
     EXPECT_EQ(w.FolderOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-    EXPECT_EQ(w.ListSave->text(), qs("CSVへ保存"));
-    EXPECT_EQ(w.Quit->text(), qs("終了"));
     EXPECT_EQ(w.Quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    EXPECT_TRUE(w.Quit->isEnabled());
-    EXPECT_EQ(w.Initial->text(), qs("DBの初期化"));
-    EXPECT_EQ(w.Delete->text(), qs("レコードの削除"));
-    EXPECT_EQ(w.ViewSelect->text(), qs("表示項目選択"));
-    EXPECT_EQ(w.Sort->text(), qs("ソート"));
-    EXPECT_EQ(w.Info->text(), qs("バージョン情報"));
-    EXPECT_EQ(w.File->actions().size(), 6);  // two separators
     EXPECT_TRUE(f.toolkit.messages.empty());
     EXPECT_EQ(w.size(), QSize(w.twips(10000), w.twips(6000)));
 }
