@@ -1,9 +1,8 @@
-// Comparing and printing tags as read, for the tests and the fuzzer: all fields at
-// once, or the fields named. Free of the test framework.
+// Comparing tags as read, for the tests and the fuzzer: all fields at once, or the
+// fields named. Free of the test framework.
 #pragma once
 
 #include <map>
-#include <ostream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -61,35 +60,6 @@ std::string namedFields(const Tag& t, const std::string& like) {
         out += (out.empty() ? "" : "|") + name + "=" + (all.count(name) ? all.at(name) : "?");
     }
     return out;
-}
-
-// Every field by name, quoted with control characters escaped, so that NULs show.
-template <typename Tag>
-std::string describe(const Tag& t) {
-    std::ostringstream os;
-    os << '{';
-    for (const auto& [name, text] : fieldTexts(t)) {
-        os << ' ' << name << "=\"";
-        for (unsigned char c : text) {
-            if (c < 0x20) {
-                os << "\\x"
-                   << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
-            } else {
-                os << static_cast<char>(c);
-            }
-        }
-        os << '"';
-    }
-    os << " }";
-    return os.str();
-}
-
-// Found by the test framework through argument-dependent lookup.
-inline void PrintTo(const Id3v1Tag& t, std::ostream* os) {
-    *os << describe(t);
-}
-inline void PrintTo(const Id3v2Tag& t, std::ostream* os) {
-    *os << describe(t);
 }
 
 }  // namespace tagshelf
