@@ -8,58 +8,15 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/text.h"
-#include "catalogue/catalogue_read.h"
-#include "catalogue/state.h"
+#include "catalogue/columns.h"
+#include "core/text.h"
+#include "views/list_presenter.h"
 
 namespace tagshelf {
 
-const char* const kColumnCaptions[11] = {
-    "タイトル", "アーティスト", "アルバム", "トラック",   "西暦",         "月日",
-    "ジャンル", "コメント",     "Version",  "エンコード", "ファイルパス",
-};
-
 namespace {
-
 constexpr int kDataColumnTwips = 1500;
-
-// The record list field each data column shows.
-const std::string& fieldOf(const Record& r, int k) {
-    switch (k) {
-        case 0:
-            return r.Title;
-        case 1:
-            return r.Artist;
-        case 2:
-            return r.Album;
-        case 3:
-            return r.Trak;
-        case 4:
-            return r.Year;
-        case 5:
-            return r.Day;
-        case 6:
-            return r.Genre;
-        case 7:
-            return r.Comment;
-        case 8:
-            return r.Version;
-        case 9:
-            return r.Encode;
-        default:
-            return r.FilePath;
-    }
-}
-
-bool rightAligned(int k) {
-    return k == 3 || k == 4 || k == 5;
-}
-
 }  // namespace
-
-std::string recordCountText(long count) {
-    return "レコード件数：" + std::to_string(count) + "件";
-}
 
 std::string encodeDisplayText(const std::string& stored) {
     std::string clean = fncCleanText(stored);
@@ -78,8 +35,8 @@ int numberColumnTwips(long records) {
 
 // ---- FileListModel ------------------------------------------------------------
 
-FileListModel::FileListModel(AppState& state, QObject* parent)
-    : QAbstractTableModel(parent), state_(state) {}
+FileListModel::FileListModel(const ListPresenter& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list) {}
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
@@ -99,16 +56,17 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     int k = dataColumnAt(index.column());
     if (role == Qt::TextAlignmentRole) {
-        bool right = index.column() == 0 || rightAligned(k);
+        bool right = index.column() == 0 || (k >= 0 && gridColumn(k).align == Align::Right);
         return QVariant::fromValue(
             Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     if (rows_ == 0) return QString();
     if (index.column() == 0) return QString::number(index.row() + 1);
-    const Record& r = state_.records.at(index.row());
-    const std::string& value = fieldOf(r, k);
-    if (k == 9) return QString::fromStdString(encodeDisplayText(value));
+    if (k < 0) return {};
+    const Column& column = gridColumn(k);
+    const std::string& value = list_.records().at(index.row()).*column.member;
+    if (column.member == &Record::Encode) return QString::fromStdString(encodeDisplayText(value));
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
@@ -118,7 +76,9 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole) return {};
     if (section == 0) return QStringLiteral("No");
     int k = dataColumnAt(section);
-    return k < 0 ? QVariant() : QVariant(QString::fromUtf8(kColumnCaptions[k]));
+    if (k < 0) return {};
+    std::string_view caption = gridColumn(k).caption;
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
 }
 
 void FileListModel::setColumns(std::vector<int> dataColumns) {
@@ -136,8 +96,8 @@ void FileListModel::setRows(long count) {
 
 // ---- FileGrid -----------------------------------------------------------------
 
-FileGrid::FileGrid(AppState& state, QWidget* parent)
-    : QTableView(parent), state_(state), model_(state) {
+FileGrid::FileGrid(const ListPresenter& list, QWidget* parent)
+    : QTableView(parent), list_(list), model_(list) {
     setModel(&model_);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -163,11 +123,8 @@ void FileGrid::applyWidths() {
 }
 
 void FileGrid::subGridInit() {
-    std::vector<int> shown;
-    for (int k = 0; k < kDataColumns; ++k) {
-        if (state_.view.ColumnVisible[static_cast<std::size_t>(k)]) shown.push_back(k);
-    }
-    if (int w = numberColumnTwips(state_.glngRecordCount); w > 0) numberWidthTwips_ = w;
+    std::vector<int> shown = list_.visibleColumns();
+    if (int w = numberColumnTwips(list_.count()); w > 0) numberWidthTwips_ = w;
     widthsTwips_.assign(shown.size() + 1, kDataColumnTwips);
     widthsTwips_[0] = numberWidthTwips_;
     model_.setColumns(std::move(shown));
@@ -175,10 +132,8 @@ void FileGrid::subGridInit() {
 }
 
 void FileGrid::subGridFill() {
-    const char* table = state_.view.SearchMode ? "List" : "FileList";
-    state_.glngRecordCount = fncDbReadCount(state_, table);
-    if (state_.glngRecordCount == 0) return;
-    model_.setRows(state_.glngRecordCount);
+    if (list_.count() == 0) return;
+    model_.setRows(list_.count());
     applyWidths();
 }
 

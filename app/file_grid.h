@@ -10,13 +10,7 @@
 
 namespace tagshelf {
 
-class AppState;
-
-// Header captions of the eleven data columns, in grid order.
-extern const char* const kColumnCaptions[11];
-
-// The record-count text: "レコード件数：" + n + "件".
-std::string recordCountText(long count);
+class ListPresenter;
 
 // The text the grid shows for a stored Encode value.
 std::string encodeDisplayText(const std::string& stored);
@@ -27,7 +21,7 @@ int numberColumnTwips(long records);
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    explicit FileListModel(AppState& state, QObject* parent = nullptr);
+    explicit FileListModel(const ListPresenter& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,7 +38,7 @@ class FileListModel : public QAbstractTableModel {
     bool filled() const { return rows_ > 0; }
 
   private:
-    AppState& state_;
+    const ListPresenter& list_;
     std::vector<int> columns_;  // k of each grid column after "No"
     long rows_ = 0;             // 0: the single empty row
 };
@@ -53,13 +47,13 @@ class FileListModel : public QAbstractTableModel {
 class FileGrid : public QTableView {
     Q_OBJECT
   public:
-    explicit FileGrid(AppState& state, QWidget* parent = nullptr);
+    explicit FileGrid(const ListPresenter& list, QWidget* parent = nullptr);
 
     FileListModel& model() { return model_; }
 
-    // Rebuilds header and columns (no rows).
+    // Rebuilds header and columns from the visible columns (no rows).
     void subGridInit();
-    // Sets glngRecordCount from the table on display and shows one row per record.
+    // Shows one row per record of the list.
     void subGridFill();
 
     // The text of a cell as the grid shows it (row 0 is the header row).
@@ -88,7 +82,7 @@ class FileGrid : public QTableView {
   private:
     void applyWidths();
 
-    AppState& state_;
+    const ListPresenter& list_;
     FileListModel model_;
     std::vector<int> widthsTwips_;
     int numberWidthTwips_ = 300;

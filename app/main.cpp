@@ -4,8 +4,8 @@
 
 #include "app/main_window.h"
 #include "app/qt_toolkit.h"
-#include "app/startup.h"
-#include "catalogue/state.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/startup.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 
     tagshelf::QtToolkit toolkit;
-    tagshelf::AppState state(toolkit);
-    switch (tagshelf::fncStartup(state, tagshelf::currentDirectory())) {
+    tagshelf::Catalogue catalogue(toolkit);
+    switch (tagshelf::fncStartup(catalogue, tagshelf::currentDirectory())) {
         case tagshelf::StartResult::AlreadyRunning:
             return 0;
         case tagshelf::StartResult::NoDatabaseName:
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
             break;
     }
 
-    tagshelf::MainWindow gfrmMain(state);
+    tagshelf::MainWindow gfrmMain(catalogue);
     toolkit.setMainWindow(&gfrmMain, gfrmMain.StatusBar1);
     gfrmMain.show();
     return app.exec();

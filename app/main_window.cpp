@@ -5,11 +5,10 @@
 #include <QResizeEvent>
 #include <functional>
 
-#include "catalogue/catalogue_read.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/db.h"
-#include "catalogue/state.h"
-#include "id3/folder_scan.h"
-#include "id3/registration.h"
+#include "cataloguing/registration.h"
+#include "cataloguing/scan.h"
 #include "views/list_ops.h"
 #include "windows/select_dialog.h"
 
@@ -21,7 +20,8 @@ QString qs(const std::string& s) {
 }
 }  // namespace
 
-MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+MainWindow::MainWindow(Catalogue& cat, QWidget* parent)
+    : QMainWindow(parent), cat_(cat), list_(cat) {
     setObjectName(QStringLiteral("frm_Main"));
     setWindowTitle(QStringLiteral("TagShelf"));
     buildControls();
@@ -62,7 +62,7 @@ void MainWindow::buildControls() {
     cmd_Redo->setAutoDefault(false);
     connect(cmd_Redo, &QPushButton::clicked, this, &MainWindow::cmd_Redo_Click);
 
-    grd_FileList = new FileGrid(state_, client);
+    grd_FileList = new FileGrid(list_, client);
     grd_FileList->setObjectName(QStringLiteral("grd_FileList"));
     grd_FileList->setGeometry(twips(240), twips(600), twips(5655), twips(1935));
     QFont gridFont(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -129,23 +129,17 @@ void MainWindow::buildMenus() {
     Info = item(Help, "Info", "バージョン情報");
 }
 
-void MainWindow::showRecordCount() {
-    lbl_Record->setText(qs(recordCountText(state_.glngRecordCount)));
+void MainWindow::draw(const GridUpdate& update) {
+    if (update.columns) grd_FileList->subGridInit();
+    if (update.rows) grd_FileList->subGridFill();
+    if (update.countLabel) lbl_Record->setText(qs(list_.countText()));
+    if (update.clearStatus) cat_.toolkit.setStatusText("");
 }
 
 void MainWindow::Form_Load() {
-    state_.glngRecordCount = 0;
-    state_.view.SortCaption.clear();
-    state_.view.SearchMode = false;
     lbl_Record->setText(QStringLiteral("レコード件数：0件"));
     resize(twips(10000), twips(6000));
-    state_.view.showAllColumns();
-    grd_FileList->subGridInit();
-    if (fncDbReadCount(state_, "FileList") < 1) return;
-    subDbRead(state_);
-    showRecordCount();
-    grd_FileList->subGridInit();
-    grd_FileList->subGridFill();
+    draw(list_.load());
 }
 
 void MainWindow::Form_Resize() {
@@ -167,7 +161,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    subDbDropTable(state_, "List");
+    subDbDropTable(cat_, "List");
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -181,75 +175,45 @@ void MainWindow::Quit_Click() {
 
 // ---- Adding files -------------------------------------------------------------
 
-void MainWindow::reloadCatalogue() {
-    subDbRead(state_);
-    showRecordCount();
-    grd_FileList->subGridInit();
-    grd_FileList->subGridFill();
-}
-
-void MainWindow::refreshList() {
-    if (fncDbReadCount(state_, "FileList") >= 1) {
-        reloadCatalogue();
-    } else if (state_.glngRecordCount != 0) {
-        // An empty catalogue while the grid still shows rows (a search result):
-        // the grid and the record list go empty together.
-        subListClear(state_);
-        grd_FileList->subGridInit();
-        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
-    }
-}
-
 void MainWindow::scanAndRegister(const std::function<FileCollection(Progress*)>& collect) {
-    FileCollection files;
     ScanReport report;
     {
         // The progress keeps the window painted; its controls and menus stay
         // disabled so nothing else starts while the scan runs.
         centralWidget()->setEnabled(false);
         menuBar()->setEnabled(false);
-        std::unique_ptr<Progress> progress =
-            state_.toolkit.beginProgress("ファイルを登録しています");
-        files = collect(progress.get());
-        if (!files.cancelled) report = registerFiles(state_, files.files, progress.get());
+        std::unique_ptr<Progress> progress = cat_.toolkit.beginProgress("ファイルを登録しています");
+        report = addFiles(cat_, collect, progress.get());
         progress.reset();
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
     }
-    report.unreadableFolders = files.unreadableFolders;
     // The grid shows the whole catalogue again, also after a search.
-    state_.view.SearchMode = false;
-    refreshList();
-    if (report.commitError) showDbError(state_, "subDbCommit : ", *report.commitError);
-    if (std::string skipped = skippedMessage(report); !skipped.empty()) {
-        state_.toolkit.notice(skipped);
-    }
+    draw(list_.refresh());
+    showScanReport(cat_, report);
 }
 
 void MainWindow::FileOpen_Click() {
-    std::optional<std::string> path = state_.toolkit.openFileDialog("MP3ファイル (*.mp3)|*.mp3");
+    std::optional<std::string> path = cat_.toolkit.openFileDialog("MP3ファイル (*.mp3)|*.mp3");
     if (!path) return;
-    state_.CurrentFile = *path;
     AddResult result;
     {
-        BatchScope batch(state_);
-        result = subAddFile(state_);
-        if (Status s = batch.finish(); !s) showDbError(state_, "subDbCommit : ", s.error());
+        BatchScope batch(cat_);
+        result = subAddFile(cat_, *path);
+        if (Status s = batch.finish(); !s) showDbError(cat_, "subDbCommit : ", s.error());
     }
     // A file whose tag can't be read ends the operation without a refresh.
     if (result.outcome == AddOutcome::Unreadable) return;
-    state_.view.SearchMode = false;
-    refreshList();
+    draw(list_.refresh());
 }
 
 void MainWindow::FolderOpen_Click() {
-    state_.CurrentFile.clear();
+    std::string folder;
     {
-        SelectDialog dialog(state_, this);
-        state_.toolkit.showModal(dialog);
+        SelectDialog dialog(cat_.toolkit, this);
+        if (cat_.toolkit.showModal(dialog)) folder = dialog.chosenFolder();
     }
-    if (state_.CurrentFile.empty()) return;
-    const std::string folder = state_.CurrentFile;
+    if (folder.empty()) return;
     scanAndRegister([folder](Progress* progress) {
         FileCollection files;
         subGetFiles(files, folder, true, progress);
@@ -263,20 +227,12 @@ void MainWindow::grd_FileList_Drop(const std::vector<std::string>& paths) {
 
 // ---- Grid and list operations -------------------------------------------------
 
-const Record* MainWindow::currentRecord() const {
-    long n = grd_FileList->recordNumberAt(grd_FileList->currentGridRow());
-    if (n < 1 || n > state_.glngRecordCount) return nullptr;
-    return &state_.records.at(n - 1);
-}
-
 void MainWindow::grd_FileList_Click() {
-    const Record* r = fncDbReadCount(state_, "FileList") > 0 ? currentRecord() : nullptr;
-    state_.toolkit.setStatusText(r ? r->FilePath : std::string());
+    cat_.toolkit.setStatusText(list_.statusTextFor(grd_FileList->currentGridRow()));
 }
 
 void MainWindow::grd_FileList_DblClick() {
-    state_.view.SelectedRow = grd_FileList->currentGridRow();
-    const Record* r = currentRecord();
+    const Record* r = list_.recordAt(grd_FileList->currentGridRow());
     if (!r || r->FilePath.empty()) return;
     // The tag edit window opens from here once it is built.
 }
@@ -286,40 +242,15 @@ void MainWindow::grd_FileList_KeyDown(int keyCode) {
 }
 
 void MainWindow::Delete_Click() {
-    if (fncDbReadCount(state_, "FileList") == 0) return;
-    const Record* r = currentRecord();
-    if (!r) return;  // no data row: nothing to delete
-    std::string path = r->FilePath;
-    subDbDelete(state_, path, "FileList");
-    state_.view.SearchMode = false;
-    if (fncDbReadCount(state_, "FileList") >= 1) {
-        reloadCatalogue();
-    } else {
-        subListClear(state_);
-        grd_FileList->subGridInit();
-        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
-    }
+    draw(list_.deleteRecord(grd_FileList->currentGridRow()));
 }
 
 void MainWindow::Initial_Click() {
-    subDbDelete(state_, "", "FileList");
-    state_.view.SearchMode = false;
-    if (fncDbReadCount(state_, "FileList") >= 1) {
-        subDbRead(state_);
-        grd_FileList->subGridInit();
-        grd_FileList->subGridFill();
-    } else {
-        state_.view.SortCaption.clear();
-        subListClear(state_);
-        grd_FileList->subGridInit();
-        lbl_Record->setText(QStringLiteral("レコード件数：0件"));
-    }
-    state_.toolkit.setStatusText("");
+    draw(list_.emptyCatalogue());
 }
 
 void MainWindow::cmd_Redo_Click() {
-    state_.view.SearchMode = false;
-    refreshList();
+    draw(list_.showWholeCatalogue());
     txtSearch->clear();
 }
 

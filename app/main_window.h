@@ -15,18 +15,18 @@
 #include <functional>
 
 #include "app/file_grid.h"
+#include "views/list_presenter.h"
 
 namespace tagshelf {
 
-class AppState;
+class Catalogue;
 struct FileCollection;
 class Progress;
-struct Record;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    explicit MainWindow(Catalogue& cat, QWidget* parent = nullptr);
 
     // Controls.
     QLabel* lbl_Record;
@@ -70,8 +70,8 @@ class MainWindow : public QMainWindow {
     void Initial_Click();
     void cmd_Redo_Click();
 
-    // Sets the record-count label from glngRecordCount.
-    void showRecordCount();
+    // The list the window shows.
+    const ListPresenter& list() const { return list_; }
 
     int twips(int value) const;     // twips to pixels
     int toTwips(int pixels) const;  // pixels to twips
@@ -87,17 +87,14 @@ class MainWindow : public QMainWindow {
   private:
     void buildMenus();
     void buildControls();
-    // Loads FileList into the record list and the grid, with the count label.
-    void reloadCatalogue();
-    // Reloads the whole catalogue into the grid when it holds rows.
-    void refreshList();
+    // Draws what a list operation changed.
+    void draw(const GridUpdate& update);
     // Collects the files to add and registers them under one progress dialog, then
     // refreshes and reports what was skipped.
     void scanAndRegister(const std::function<FileCollection(Progress*)>& collect);
-    // The record of the grid's current row, or null when there is no data row.
-    const Record* currentRecord() const;
 
-    AppState& state_;
+    Catalogue& cat_;
+    ListPresenter list_;
     bool unloaded_ = false;
 };
 

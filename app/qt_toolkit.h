@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/toolkit.h"
+#include "core/toolkit.h"
 
 namespace tagshelf {
 

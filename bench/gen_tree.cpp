@@ -5,8 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "id3/codepage.h"
-#include "tests/id3/tag_builder.h"
+#include "core/codepage.h"
+#include "tests/support/tag_builder.h"
 
 namespace tagshelf::bench {
 namespace {

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/toolkit.h"
+#include "bench/bench_catalogue.h"
 #include "bench/gen_tree.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/db.h"
-#include "catalogue/schema.h"
-#include "catalogue/state.h"
-#include "id3/folder_scan.h"
+#include "cataloguing/scan.h"
+#include "core/toolkit.h"
 
 using namespace tagshelf;
 namespace fs = std::filesystem;
@@ -27,32 +27,7 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// A fresh catalogue with its tables and `otherRows` rows of other files.
-void prepareCatalogue(AppState& state, const std::string& folder, long otherRows) {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    std::FILE* f = std::fopen((folder + "/TagShelfList.mdb").c_str(), "w");
-    std::fclose(f);
-    state.engine().close();
-    state.gstrAppPath = folder;
-    state.gstrDbName = "\\TagShelfList.mdb";
-    if (!fncCreateTable(state, "FileList") || !fncCreateGenre(state)) std::exit(1);
-    BatchScope batch(state);
-    DbConnection conn;
-    if (!fncDbOpen(state, conn)) std::exit(1);
-    for (long i = 0; i < otherRows; ++i) {
-        auto st = conn.prepare(
-            "INSERT INTO FileList (FilePath, version, Title, Artist, Album, Trak, Year, Day, "
-            "Genre, Genreno, Comment, Encode) VALUES (?, 'ID3v23', ?, 'Artist', 'Album', '1', "
-            "'2001', ' ', 'Rock', '17', ' ', '0')");
-        std::string n = std::to_string(i);
-        st->bind(1, "/srv/other music/disc " + std::to_string(i % 1000) + "/track " + n + ".mp3")
-            .bind(2, "Title " + n);
-        if (!st->run()) std::exit(1);
-    }
-}
-
-double registerTree(AppState& state, const std::string& tree, ScanReport& report) {
+double registerTree(Catalogue& state, const std::string& tree, ScanReport& report) {
     auto t0 = Clock::now();
     FileCollection files;
     subGetFiles(files, tree, true);
@@ -77,12 +52,12 @@ int main(int argc, char** argv) {
     std::string folder = (fs::temp_directory_path() / "tagshelf-bench-register").string();
 
     ScriptedToolkit toolkit;
-    AppState state(toolkit);
+    Catalogue state(toolkit);
     ScanReport report;
 
     double bestEmpty = 1e9;
     for (int r = 0; r < repeats; ++r) {
-        prepareCatalogue(state, folder, 0);
+        bench::makeCatalogue(state, folder, 0);
         double s = registerTree(state, tree, report);
         bestEmpty = std::min(bestEmpty, s);
         std::printf("empty catalogue, run %d: %ld files in %.3f s = %.0f files/s\n", r,
@@ -90,7 +65,7 @@ int main(int argc, char** argv) {
     }
     long files = report.registered;
 
-    prepareCatalogue(state, folder, 100000);
+    bench::makeCatalogue(state, folder, 100000);
     double bestFull = 1e9;
     for (int r = 0; r < repeats; ++r) {
         // Remove the tree's rows again so every run registers the same files.

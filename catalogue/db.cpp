@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "catalogue/state.h"
+#include "catalogue/catalogue.h"
 
 namespace tagshelf {
 
@@ -299,25 +299,24 @@ Status DbConnection::exec(std::string_view sql) {
 
 // ---- Procedures ---------------------------------------------------------------
 
-Status openCatalogue(AppState& state, DbConnection& conn) {
-    return conn.open(state.engine(), state.cataloguePath());
+Status openCatalogue(Catalogue& cat, DbConnection& conn) {
+    return conn.open(cat.engine(), cat.path());
 }
 
-void showDbError(AppState& state, std::string_view label, const Error& error) {
-    state.gstrErrMsg = standardErrorText(label, error);
-    state.toolkit.notice(state.gstrErrMsg);
+void showDbError(Catalogue& cat, std::string_view label, const Error& error) {
+    cat.toolkit.notice(standardErrorText(label, error));
 }
 
-bool fncDbOpen(AppState& state, DbConnection& conn) {
-    Status s = openCatalogue(state, conn);
+bool fncDbOpen(Catalogue& cat, DbConnection& conn) {
+    Status s = openCatalogue(cat, conn);
     if (!s) {
-        showDbError(state, "fncDbOpen : ", s.error());
+        showDbError(cat, "fncDbOpen : ", s.error());
         return false;
     }
     return true;
 }
 
-BatchScope::BatchScope(AppState& state) : engine_(state.engine()) {
+BatchScope::BatchScope(Catalogue& cat) : engine_(cat.engine()) {
     engine_.beginBatch();
 }
 

@@ -22,11 +22,11 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/error.h"
+#include "core/error.h"
 
 namespace tagshelf {
 
-class AppState;
+class Catalogue;
 
 // An error reported by SQLite: its extended code and message, source "SQLite".
 Error engineError(sqlite3* db, int rc);
@@ -153,19 +153,19 @@ class DbConnection {
 };
 
 // Opens the catalogue through the connection without showing anything.
-Status openCatalogue(AppState& state, DbConnection& conn);
+Status openCatalogue(Catalogue& cat, DbConnection& conn);
 
 // Opens the catalogue; on failure shows the standard message labelled
 // "fncDbOpen : " and gives false.
-bool fncDbOpen(AppState& state, DbConnection& conn);
+bool fncDbOpen(Catalogue& cat, DbConnection& conn);
 
-// Keeps the error text in gstrErrMsg and shows the standard error message.
-void showDbError(AppState& state, std::string_view label, const Error& error);
+// Shows the standard error message of a database procedure.
+void showDbError(Catalogue& cat, std::string_view label, const Error& error);
 
 // Groups the database work done while it lives into batched transactions.
 class BatchScope {
   public:
-    explicit BatchScope(AppState& state);
+    explicit BatchScope(Catalogue& cat);
     ~BatchScope();
     BatchScope(const BatchScope&) = delete;
     BatchScope& operator=(const BatchScope&) = delete;

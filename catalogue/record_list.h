@@ -26,8 +26,7 @@ struct Record {
 };
 
 // Entries are numbered from 0. After a load the list holds one spare empty entry
-// at index count, so entries() has count + 1 elements; the count itself lives in
-// the program state (glngRecordCount) because the grid fill rewrites it.
+// at index count, so entries has count + 1 elements.
 struct RecordList {
     std::vector<Record> entries;
 

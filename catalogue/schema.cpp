@@ -2,8 +2,9 @@
 
 #include <cctype>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/columns.h"
 #include "catalogue/db.h"
-#include "catalogue/state.h"
 
 namespace tagshelf {
 
@@ -168,9 +169,9 @@ std::string quoteIdentifier(std::string_view name) {
     return out;
 }
 
-bool fncNoTable(AppState& state, std::string_view name) {
+bool fncNoTable(Catalogue& cat, std::string_view name) {
     DbConnection conn;
-    if (!openCatalogue(state, conn)) return false;
+    if (!openCatalogue(cat, conn)) return false;
     Result<Statement> st = conn.prepare("SELECT type, name FROM sqlite_master");
     if (!st) return false;
     for (;;) {
@@ -187,16 +188,16 @@ bool fncNoTable(AppState& state, std::string_view name) {
     return true;
 }
 
-Status fncCreateTable(AppState& state, std::string_view name) {
-    if (!fncNoTable(state, name)) return {};
+Status fncCreateTable(Catalogue& cat, std::string_view name) {
+    if (!fncNoTable(cat, name)) return {};
     DbConnection conn;
-    if (Status s = openCatalogue(state, conn); !s) return s;
+    if (Status s = openCatalogue(cat, conn); !s) return s;
     std::string sql = "CREATE TABLE " + quoteIdentifier(name) + " (";
-    for (std::size_t i = 0; i < kFileListColumns.size(); ++i) {
-        const ColumnDef& c = kFileListColumns[i];
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        const std::string name(kColumns[i].name);
         if (i > 0) sql += ", ";
-        sql += std::string(c.name) + " TEXT CHECK (length(" + c.name +
-               ") <= " + std::to_string(c.maxLength) + ")";
+        sql += name + " TEXT CHECK (length(" + name +
+               ") <= " + std::to_string(kColumns[i].maxLength) + ")";
     }
     sql += ")";
     // Rows are looked up by their path, so the path gets an index.
@@ -208,33 +209,44 @@ Status fncCreateTable(AppState& state, std::string_view name) {
     });
 }
 
-bool fncCreateGenre(AppState& state) {
-    if (!fncNoTable(state, "GENRE")) return true;
+bool fncCreateGenre(Catalogue& cat) {
+    if (!fncNoTable(cat, "GENRE")) return true;
     {
         DbConnection conn;
-        if (!openCatalogue(state, conn)) return false;
+        if (!openCatalogue(cat, conn)) return false;
         if (!conn.exec("CREATE TABLE GENRE (GenreNo INTEGER, "
                        "Genre TEXT CHECK (length(Genre) <= 50))")) {
             return false;
         }
     }
-    subInDbGenre(state);
+    subInDbGenre(cat);
     return true;
 }
 
-void subInDbGenre(AppState& state) {
+void subInDbGenre(Catalogue& cat) {
     GenreNames names = subSetGenreName();
-    BatchScope batch(state);
+    BatchScope batch(cat);
     DbConnection conn;
-    if (!fncDbOpen(state, conn)) return;
+    if (!fncDbOpen(cat, conn)) return;
     for (int i = 0; i < 127 && !names[i].empty(); ++i) {
         Result<Statement> st = conn.prepare("INSERT INTO GENRE (Genreno, Genre) VALUES (?, ?)");
         Status s = st ? st->bind(1, std::int64_t{i}).bind(2, names[i]).run() : st.status();
         if (!s) {
-            showDbError(state, "subInDbGenre : ", s.error());
+            showDbError(cat, "subInDbGenre : ", s.error());
             return;
         }
     }
+}
+
+bool subCreateTables(Catalogue& cat) {
+    bool made = true;
+    if (Status s = fncCreateTable(cat, "FileList"); !s) {
+        cat.toolkit.notice(standardErrorText("fncCreateTable : ", s.error()));
+        cat.toolkit.notice("テーブルの作成に失敗しました（FileList）");
+        made = false;
+    }
+    if (!fncCreateGenre(cat)) cat.toolkit.notice("テーブルの作成に失敗しました（Genre）");
+    return made;
 }
 
 }  // namespace tagshelf

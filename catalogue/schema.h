@@ -7,32 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/error.h"
+#include "core/error.h"
 
 namespace tagshelf {
 
-class AppState;
-
-struct ColumnDef {
-    const char* name;
-    int maxLength;  // in characters
-};
-
-// The FileList columns in the order the table is created.
-inline constexpr std::array<ColumnDef, 12> kFileListColumns{{
-    {"Title", 200},
-    {"Artist", 200},
-    {"Album", 200},
-    {"Trak", 5},
-    {"Year", 4},
-    {"Day", 4},
-    {"Genre", 200},
-    {"GenreNo", 3},
-    {"Comment", 30},
-    {"Encode", 30},
-    {"Version", 10},
-    {"FilePath", 200},
-}};
+class Catalogue;
 
 // The Japanese genre names by number; 126 and 127 are empty.
 using GenreNames = std::array<std::string_view, 128>;
@@ -44,17 +23,23 @@ std::string quoteIdentifier(std::string_view name);
 // True when the catalogue holds no table of exactly that name (views and the
 // engine's own tables never count). Any failure, a missing file included, gives
 // false without a message.
-bool fncNoTable(AppState& state, std::string_view name);
+bool fncNoTable(Catalogue& cat, std::string_view name);
 
 // Creates a table with the FileList columns under `name` when it is absent.
 // The engine's refusal (a table whose name differs only in letter case, a
 // read-only file) is given back to the caller.
-Status fncCreateTable(AppState& state, std::string_view name);
+Status fncCreateTable(Catalogue& cat, std::string_view name);
 
 // Creates and fills GENRE when it is absent; false on any failure, no message.
-bool fncCreateGenre(AppState& state);
+bool fncCreateGenre(Catalogue& cat);
 
 // Appends the genre rows to GENRE; shows the standard message on failure.
-void subInDbGenre(AppState& state);
+void subInDbGenre(Catalogue& cat);
+
+// The tables a start makes when they are missing: FileList, then GENRE with its
+// rows, each failure shown ("テーブルの作成に失敗しました（FileList）" after the
+// engine's refusal, "テーブルの作成に失敗しました（Genre）"). False when FileList
+// could not be made.
+bool subCreateTables(Catalogue& cat);
 
 }  // namespace tagshelf

@@ -1,21 +1,19 @@
 #include "cli/catalogue_option.h"
 
-#include "app/ini.h"
-#include "app/startup.h"
-#include "app/text.h"
-#include "app/toolkit.h"
-#include "catalogue/state.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/startup.h"
+#include "core/toolkit.h"
 
 namespace tagshelf::cli {
 
-bool chooseCatalogue(AppState& state, const std::optional<std::string>& given, std::ostream& err) {
-    state.gstrAppPath = currentDirectory();
+bool chooseCatalogue(Catalogue& cat, const std::optional<std::string>& given, std::ostream& err) {
+    cat.gstrAppPath = currentDirectory();
     if (given) {
-        state.catalogueOverride = *given;
+        cat.fileOverride = *given;
         return true;
     }
-    state.gstrDbName = fncCleanText(fncGetIni(iniPath(state.gstrAppPath), "DATABASE", "NAME"));
-    if (state.gstrDbName.empty()) {
+    cat.gstrDbName = catalogueNameFromIni(cat.gstrAppPath);
+    if (cat.gstrDbName.empty()) {
         err << "データベース名の取得に失敗しました\n"
                "tagshelf-cli: no TagShelf.ini naming a catalogue here; give --catalogue FILE\n";
         return false;

@@ -8,15 +8,20 @@
 #include <string>
 
 namespace tagshelf {
-class AppState;
+class Catalogue;
 class ScriptedToolkit;
 }  // namespace tagshelf
 
 namespace tagshelf::cli {
 
-// Points the state at the catalogue; reports on `err` and gives false when the
-// INI file names none.
-bool chooseCatalogue(AppState& state, const std::optional<std::string>& given, std::ostream& err);
+// The help text of --catalogue, for the commands that take it.
+inline constexpr const char* kCatalogueOptionHelp =
+    "  --catalogue FILE  the catalogue file (default: the one TagShelf.ini in the\n"
+    "                    current folder names)\n";
+
+// Points the catalogue at its file; reports on `err` and gives false when the INI
+// file names none.
+bool chooseCatalogue(Catalogue& cat, const std::optional<std::string>& given, std::ostream& err);
 
 // Prints every message the program shows on `err`, one per line: a message's own
 // line breaks become " | ".

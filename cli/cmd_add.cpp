@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/db.h"
 #include "catalogue/schema.h"
-#include "catalogue/state.h"
+#include "cataloguing/scan.h"
 #include "cli/catalogue_option.h"
 #include "cli/commands.h"
-#include "id3/folder_scan.h"
+#include "core/toolkit.h"
 
 namespace tagshelf::cli {
 namespace {
@@ -30,9 +30,8 @@ void printAddHelp(std::ostream& os) {
           "subfolders (their files first, by name; hidden entries left out); any other\n"
           "PATH is ignored. Files already in the catalogue are skipped.\n"
           "\n"
-          "  --catalogue FILE  the catalogue file (default: the one TagShelf.ini in the\n"
-          "                    current folder names)\n"
-          "  --create          create the catalogue file when it does not exist\n"
+       << kCatalogueOptionHelp
+       << "  --create          create the catalogue file when it does not exist\n"
           "\n"
           "Every message the program would show goes to stderr, one per line (a\n"
           "message's own line breaks shown as \" | \"); the last line on stdout gives the\n"
@@ -85,10 +84,10 @@ int cmd_add(const Invocation& call) {
 
     ScriptedToolkit toolkit;
     printMessagesTo(toolkit, call.err);
-    AppState state(toolkit);
-    if (!chooseCatalogue(state, catalogue, call.err)) return kExitFailure;
+    Catalogue cat(toolkit);
+    if (!chooseCatalogue(cat, catalogue, call.err)) return kExitFailure;
 
-    const std::string file = state.cataloguePath();
+    const std::string file = cat.path();
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
         if (!create) {
@@ -99,23 +98,16 @@ int cmd_add(const Invocation& call) {
         std::ofstream(file, std::ios::app);
     }
     // The tables, as the program makes them at start.
-    if (Status s = fncCreateTable(state, "FileList"); !s) {
-        toolkit.notice(standardErrorText("fncCreateTable : ", s.error()));
-        toolkit.notice("テーブルの作成に失敗しました（FileList）");
-        return kExitFailure;
-    }
-    if (!fncCreateGenre(state)) toolkit.notice("テーブルの作成に失敗しました（Genre）");
+    if (!subCreateTables(cat)) return kExitFailure;
     {
         // A catalogue that can't be opened is reported once, not for every file.
         DbConnection conn;
-        if (!fncDbOpen(state, conn)) return kExitFailure;
+        if (!fncDbOpen(cat, conn)) return kExitFailure;
     }
 
-    FileCollection files = collectDropped(paths);
-    ScanReport report = registerFiles(state, files.files, nullptr);
-    report.unreadableFolders = files.unreadableFolders;
-    if (report.commitError) showDbError(state, "subDbCommit : ", *report.commitError);
-    if (std::string skipped = skippedMessage(report); !skipped.empty()) toolkit.notice(skipped);
+    ScanReport report = addFiles(
+        cat, [&paths](Progress*) { return collectDropped(paths); }, nullptr);
+    showScanReport(cat, report);
 
     long skippedCount = report.alreadyThere + static_cast<long>(report.unreadable.size());
     long failed = report.refused + report.lost + report.notDone;

@@ -4,13 +4,15 @@
 #include <ostream>
 #include <string>
 
-#include "app/toolkit.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/columns.h"
 #include "catalogue/db.h"
+#include "catalogue/records.h"
 #include "catalogue/schema.h"
-#include "catalogue/state.h"
 #include "cli/catalogue_option.h"
 #include "cli/commands.h"
 #include "cli/tag_json.h"
+#include "core/toolkit.h"
 
 namespace tagshelf::cli {
 namespace {
@@ -24,8 +26,7 @@ void printListHelp(std::ostream& os) {
           "Encode, Version, FilePath, values exactly as stored (an empty value is one\n"
           "space).\n"
           "\n"
-          "  --catalogue FILE  the catalogue file (default: the one TagShelf.ini in the\n"
-          "                    current folder names)\n";
+       << kCatalogueOptionHelp;
 }
 
 }  // namespace
@@ -53,16 +54,13 @@ int cmd_list(const Invocation& call) {
 
     ScriptedToolkit toolkit;
     printMessagesTo(toolkit, call.err);
-    AppState state(toolkit);
-    if (!chooseCatalogue(state, catalogue, call.err)) return kExitFailure;
+    Catalogue cat(toolkit);
+    if (!chooseCatalogue(cat, catalogue, call.err)) return kExitFailure;
 
     DbConnection conn;
-    if (!fncDbOpen(state, conn)) return kExitFailure;
-    std::string sql = "SELECT ";
-    for (std::size_t c = 0; c < kFileListColumns.size(); ++c) {
-        sql += (c ? ", " : "") + std::string(kFileListColumns[c].name);
-    }
-    sql += " FROM " + quoteIdentifier(table) + " ORDER BY rowid";
+    if (!fncDbOpen(cat, conn)) return kExitFailure;
+    std::string sql =
+        "SELECT " + columnList() + " FROM " + quoteIdentifier(table) + " ORDER BY rowid";
     Result<Statement> st = conn.prepare(sql);
     if (!st) {
         call.err << "tagshelf-cli list: " << st.error().description << '\n';
@@ -76,12 +74,13 @@ int cmd_list(const Invocation& call) {
         }
         if (!*row) break;
         Json line = Json::object();
-        for (std::size_t c = 0; c < kFileListColumns.size(); ++c) {
-            int i = static_cast<int>(c);
+        for (std::size_t c = 0; c < kColumns.size(); ++c) {
+            const int i = static_cast<int>(c);
+            const std::string name(kColumns[c].name);
             if (st->isNull(i)) {
-                line[kFileListColumns[c].name] = nullptr;
+                line[name] = nullptr;
             } else {
-                line[kFileListColumns[c].name] = st->text(i);
+                line[name] = st->text(i);
             }
         }
         call.out << jsonLine(line) << '\n';

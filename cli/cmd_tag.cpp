@@ -40,31 +40,18 @@ void printTagHelp(std::ostream& os) {
 Json describeFile(const std::string& path) {
     Json line;
     line["path"] = path;
-    auto fail = [&line](const Error& e) {
-        line["error"] = e.description;
+    Result<FileTag> tag = fncReadFileTag(path);
+    if (!tag) {
+        line["error"] = tag.error().description;
         return line;
-    };
-    Result<std::uint8_t> family = fncGetTagType(path);
-    if (!family) return fail(family.error());
-    switch (*family) {
-        case kID3v1: {
-            Result<Id3v1Tag> tag = fncReadID3v1(path);
-            if (!tag) return fail(tag.error());
-            line["family"] = *family;
-            line["tag"] = toJson(*tag);
-            break;
-        }
-        case kID3v22: {
-            Result<Id3v2Tag> tag = fncReadID3v2(path);
-            if (!tag) return fail(tag.error());
-            line["family"] = *family;
-            line["tag"] = toJson(*tag);
-            break;
-        }
-        default:
-            line["family"] = *family;
-            line["tag"] = nullptr;
-            break;
+    }
+    line["family"] = tag->family;
+    if (tag->family == kID3v1) {
+        line["tag"] = toJson(tag->v1);
+    } else if (tag->family == kID3v22) {
+        line["tag"] = toJson(tag->v2);
+    } else {
+        line["tag"] = nullptr;
     }
     return line;
 }

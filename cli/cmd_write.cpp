@@ -19,8 +19,6 @@
 namespace tagshelf::cli {
 namespace {
 
-constexpr std::string_view kVersionNames[] = {"ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE"};
-
 void printUsage(std::ostream& os) {
     os << "usage: tagshelf-cli write " << kArguments_write << '\n';
 }
@@ -136,13 +134,6 @@ std::optional<std::string> parse(const Invocation& call, CommandLine& line) {
         haveFile = true;
     }
     if (!haveFile) return std::string("no FILE given");
-    return std::nullopt;
-}
-
-std::optional<std::uint8_t> versionCode(std::string_view text) {
-    for (std::size_t i = 0; i < std::size(kVersionNames); ++i) {
-        if (kVersionNames[i] == text) return static_cast<std::uint8_t>(i);
-    }
     return std::nullopt;
 }
 
@@ -278,7 +269,7 @@ int cmd_write(const Invocation& call) {
 
     Result<FileTag> current = fncReadFileTag(line.file);
     if (!current) return fail(current.error());
-    const std::uint8_t oldCode = *versionCode(current->versionText);
+    const std::uint8_t oldCode = current->version;
     const std::uint8_t newCode = line[kVersion] ? *versionCode(*line[kVersion]) : oldCode;
     if (std::optional<std::string> wrong = checkValues(line, newCode)) {
         return usageError(call, *wrong);
@@ -297,7 +288,8 @@ int cmd_write(const Invocation& call) {
                           "the file has no genre to keep: choose one with --genre or --genre-no");
     }
 
-    Status written = fncApplyEdit(line.file, line.file, current->versionText, newCode, fields);
+    Status written =
+        fncApplyEdit(line.file, line.file, versionText(current->version), newCode, fields);
     if (!written) return fail(written.error());
     return kExitOk;
 }

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/error.h"
+#include "core/error.h"
+#include "id3/reader.h"
 #include "id3/tags.h"
 #include "id3/writer.h"
 
@@ -33,15 +34,5 @@ Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path);
 Status fncApplyEdit(const std::string& targetPath, const std::string& sourcePath,
                     std::string_view oldVersionText, std::uint8_t newCode,
                     const EditFields& fields);
-
-// The tag a file holds now, read as registering it would: its version text
-// ("ID3v1", "ID3v11", "ID3v22", "ID3v23" or "NONE") and the tag record of that
-// version (the other record stays empty).
-struct FileTag {
-    std::string versionText;
-    Id3v1Tag v1;
-    Id3v2Tag v2;
-};
-Result<FileTag> fncReadFileTag(const std::string& path);
 
 }  // namespace tagshelf

@@ -5,39 +5,19 @@
 #include <string>
 #include <string_view>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "id3/genre_list.h"
 #include "id3/writer_numbers.h"
 
 namespace tagshelf {
 namespace {
 
-// The byte length of the first `count` characters of a UTF-8 text.
-std::size_t prefixBytes(std::string_view text, std::size_t count) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (characters == count) return i;
-            ++characters;
-        }
-    }
-    return text.size();
-}
-
-std::size_t characterCount(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 std::string firstCharacters(std::string_view text, std::size_t count) {
-    return std::string(text.substr(0, prefixBytes(text, count)));
+    return std::string(text.substr(0, utf8PrefixBytes(text, count)));
 }
 
 std::string afterCharacters(std::string_view text, std::size_t count) {
-    return std::string(text.substr(prefixBytes(text, count)));
+    return std::string(text.substr(utf8PrefixBytes(text, count)));
 }
 
 std::optional<int> wholeNumber(std::string_view text) {
@@ -77,11 +57,9 @@ EditFields editFieldsFromID3v2(const Id3v2Tag& tag) {
         f.txtTRCK2 = tag.Track.substr(slash + 1);
     }
 
-    // A year frame of eight digits holds the year and the month and day.
-    const bool shortYear = characterCount(tag.Year) < 5;
-    f.txtTYER = shortYear ? tag.Year : firstCharacters(tag.Year, 4);
-    const std::string day = !tag.Day.empty() || shortYear ? tag.Day : afterCharacters(tag.Year, 4);
-    switch (characterCount(day)) {
+    const auto [year, day] = catalogueYearAndDay(tag);
+    f.txtTYER = year;
+    switch (utf8Length(day)) {
         case 1:
         case 2:
             f.txtTDAT1 = numbers::formatNumberText(day, 2);

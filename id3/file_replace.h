@@ -23,8 +23,8 @@
 #include <span>
 #include <string>
 
-#include "app/error.h"
-#include "id3/file_ops.h"
+#include "core/error.h"
+#include "core/file_ops.h"
 
 namespace tagshelf {
 

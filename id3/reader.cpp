@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "id3/codepage.h"
+#include "core/codepage.h"
 #include "id3/reader_detail.h"
 
 namespace tagshelf {

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "app/error.h"
+#include "core/error.h"
 #include "id3/tags.h"
 
 namespace tagshelf {
@@ -24,6 +24,19 @@ Result<Id3v1Tag> fncReadID3v1(const std::string& path);
 // Reads the ID3v2 tag at the start of the file: the 10-byte header, then the whole
 // tag (bounded by the file's size) in one read.
 Result<Id3v2Tag> fncReadID3v2(const std::string& path);
+
+// A file's tag as detected and read: the detector's family (kID3v1, kID3v22 or
+// kNoTag), the version of the tag found, and the record of that version (the
+// other record stays empty).
+struct FileTag {
+    std::uint8_t family = kNoTag;
+    std::uint8_t version = kNoTag;  // kID3v1, kID3v11, kID3v22, kID3v23 or kNoTag
+    Id3v1Tag v1;
+    Id3v2Tag v2;
+};
+
+// Detects the file's tag and reads it with the reader of its family.
+Result<FileTag> fncReadFileTag(const std::string& path);
 
 // The detector over bytes: the first bytes of the file (at least 3 when the file
 // has them), the last 128 bytes (empty when the file is shorter; only their first

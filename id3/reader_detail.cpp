@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "id3/codepage.h"
+#include "core/codepage.h"
 
 namespace tagshelf {
 namespace {

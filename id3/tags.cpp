@@ -1,20 +1,36 @@
 #include "id3/tags.h"
 
+#include "core/text.h"
+
 namespace tagshelf {
 
+namespace {
+constexpr const char* kVersionTexts[] = {"ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE"};
+}  // namespace
+
 const char* versionText(std::uint8_t code) {
-    switch (code) {
-        case kID3v1:
-            return "ID3v1";
-        case kID3v11:
-            return "ID3v11";
-        case kID3v22:
-            return "ID3v22";
-        case kID3v23:
-            return "ID3v23";
-        default:
-            return "NONE";
+    return kVersionTexts[code <= kNoTag ? code : static_cast<std::uint8_t>(kNoTag)];
+}
+
+std::optional<std::uint8_t> versionCode(std::string_view text) {
+    for (std::uint8_t code = kID3v1; code <= kNoTag; ++code) {
+        if (text == kVersionTexts[code]) return code;
     }
+    return std::nullopt;
+}
+
+std::uint8_t versionOf(const Id3v1Tag& tag) {
+    return tag.IsV11 == 1 ? kID3v11 : kID3v1;
+}
+
+std::uint8_t versionOf(const Id3v2Tag& tag) {
+    return tag.Version == 2 ? kID3v22 : kID3v23;
+}
+
+YearAndDay catalogueYearAndDay(const Id3v2Tag& tag) {
+    if (utf8Length(tag.Year) < 5) return {tag.Year, tag.Day};
+    const std::size_t fourth = utf8PrefixBytes(tag.Year, 4);
+    return {tag.Year.substr(0, fourth), tag.Day.empty() ? tag.Year.substr(fourth) : tag.Day};
 }
 
 }  // namespace tagshelf

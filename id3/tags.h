@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace tagshelf {
 
@@ -17,8 +19,11 @@ enum VersionCode : std::uint8_t {
     kNoTag = 4,
 };
 
-// "ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE": the catalogue's Version texts.
+// "ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE": the catalogue's Version texts,
+// by code (any other code gives "NONE"), and the code of a text (exact, letter
+// case included; nothing for any other text).
 const char* versionText(std::uint8_t code);
+std::optional<std::uint8_t> versionCode(std::string_view text);
 
 // An ID3v1 or ID3v1.1 trailer as read. Texts are UTF-8 decoded from code page 932,
 // never trimmed.
@@ -54,5 +59,21 @@ struct Id3v2Tag {
     std::string Genre;        // as stored, e.g. "(17)Rock"
     std::uint8_t Encode = 0;  // 1 when the tag's texts are UTF-16 (encoding 1), else 0
 };
+
+// The year and the month-and-day texts the catalogue keeps for an ID3v2 tag: the
+// year as read when shorter than five characters, else its first four characters;
+// the day frame as read, unless it is empty and the year is longer, when the
+// characters of the year after the fourth are the month and day (a year frame
+// holding year, month and day run together).
+struct YearAndDay {
+    std::string year;
+    std::string day;
+};
+YearAndDay catalogueYearAndDay(const Id3v2Tag& tag);
+
+// The version of a tag as read: ID3v1 or ID3v1.1 by its track rule, ID3v2.2 or
+// ID3v2.3 by the frame identifiers.
+std::uint8_t versionOf(const Id3v1Tag& tag);
+std::uint8_t versionOf(const Id3v2Tag& tag);
 
 }  // namespace tagshelf

@@ -8,7 +8,7 @@
 #include <limits>
 #include <memory>
 
-#include "id3/codepage.h"
+#include "core/codepage.h"
 #include "id3/file_replace.h"
 #include "id3/writer_numbers.h"
 
@@ -39,6 +39,13 @@ void putField(std::array<std::uint8_t, kBlockSize>& block, std::size_t offset, s
     std::memcpy(block.data() + offset, cut.data(), cut.size());
 }
 
+// The year a box gives: "0" for an empty box or the box's own "no year" text,
+// else the box read as a number by its leading numeric part.
+std::string yearText(std::string_view box, bool noYear) {
+    if (box.empty() || noYear) return std::string(1, '0');
+    return numbers::decimalText(numbers::leadingNumber(box));
+}
+
 bool isCopyRangeUnsupported(int error) {
     return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
            error == EBADF;
@@ -56,11 +63,7 @@ Result<Id3v1Tag> fncID3v1FromFields(const EditFields& fields, std::uint8_t newCo
     tag.Artist = fields.txtArtist;
     tag.Album = fields.txtAlbum;
     tag.Comment = fields.txtComment;
-    if (fields.txtYear.empty() || fields.txtYear == "00/00") {
-        tag.Year.assign(1, '0');  // (assign: GCC 12 misreports operator= here)
-    } else {
-        tag.Year = numbers::decimalText(numbers::leadingNumber(withoutSlashes(fields.txtYear)));
-    }
+    tag.Year = yearText(withoutSlashes(fields.txtYear), fields.txtYear == "00/00");
 
     if (fields.cmbGenre < 0 || fields.cmbGenre > 255) {
         return fileops::refusal(EINVAL, "no genre is selected", "build the ID3v1 tag");
@@ -85,11 +88,7 @@ void subID3v2FromFields(const EditFields& fields, std::uint8_t newCode, Id3v2Tag
     tag.Title = fields.txtTIT2;
     tag.Artist = fields.txtTPE1;
     tag.Album = fields.txtTALB;
-    if (fields.txtTYER.empty() || fields.txtTYER == "0000") {
-        tag.Year.assign(1, '0');  // (assign: GCC 12 misreports operator= here)
-    } else {
-        tag.Year = numbers::decimalText(numbers::leadingNumber(fields.txtTYER));
-    }
+    tag.Year = yearText(fields.txtTYER, fields.txtTYER == "0000");
     // Day first, then month: the order of the ID3 date frame.
     tag.Day = numbers::formatNumberText(fields.txtTDAT2, 2) +
               numbers::formatNumberText(fields.txtTDAT1, 2);

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/error.h"
-#include "id3/file_ops.h"
+#include "core/error.h"
+#include "core/file_ops.h"
 #include "id3/tags.h"
 
 namespace tagshelf {

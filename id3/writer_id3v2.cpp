@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "id3/codepage.h"
+#include "core/codepage.h"
 #include "id3/file_replace.h"
 #include "id3/writer.h"
 #include "id3/writer_numbers.h"

@@ -6,15 +6,15 @@
 
 namespace tagshelf {
 
-class AppState;
+class Catalogue;
 
 // Deletes the rows of `table` whose FilePath equals `key` after the question
 // key + "のレコードを削除しますか？", or, with an empty key, every row after
 // table + "のテーブルを削除しますか？". The result table List is emptied without a
 // question. Nothing is asked when there is nothing to delete.
-void subDbDelete(AppState& state, std::string_view key, std::string_view table);
+void subDbDelete(Catalogue& cat, std::string_view key, std::string_view table);
 
 // Drops the table when the catalogue holds it; otherwise does nothing.
-void subDbDropTable(AppState& state, std::string_view table);
+void subDbDropTable(Catalogue& cat, std::string_view table);
 
 }  // namespace tagshelf

@@ -9,10 +9,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <fstream>
-#include <set>
 #include <sstream>
 
-#include "catalogue/state.h"
+#include "core/file_systems.h"
 
 namespace tagshelf {
 
@@ -39,16 +38,6 @@ std::string unescapeMountPoint(const std::string& s) {
     return out;
 }
 
-// File systems that hold no user files.
-bool isPseudoFileSystem(const std::string& type) {
-    static const std::set<std::string> pseudo = {
-        "proc",       "sysfs",    "devtmpfs",  "devpts",     "cgroup",      "cgroup2",
-        "mqueue",     "debugfs",  "tracefs",   "securityfs", "pstore",      "bpf",
-        "configfs",   "fusectl",  "hugetlbfs", "autofs",     "binfmt_misc", "nsfs",
-        "rpc_pipefs", "efivarfs", "selinuxfs", "tmpfs",      "ramfs"};
-    return pseudo.count(type) > 0;
-}
-
 std::string parentOf(const std::string& folder) {
     if (folder == "/") return "/";
     std::size_t slash = folder.find_last_of('/', folder.size() - 2);
@@ -72,7 +61,10 @@ std::vector<std::string> mountedFileSystems(const std::string& mountsFile) {
         std::string device, mountPoint, type;
         if (!(fields >> device >> mountPoint >> type)) continue;
         mountPoint = unescapeMountPoint(mountPoint);
-        if (isPseudoFileSystem(type) || mountPoint.empty() || mountPoint[0] != '/') continue;
+        if (isPseudoFileSystemType(type) || isMemoryFileSystemType(type) || mountPoint.empty() ||
+            mountPoint[0] != '/') {
+            continue;
+        }
         if (std::find(drives.begin(), drives.end(), mountPoint) == drives.end()) {
             drives.push_back(mountPoint);
         }
@@ -145,8 +137,8 @@ bool DirList::setPath(const std::string& folderIn) {
 
 // ---- SelectDialog -------------------------------------------------------------
 
-SelectDialog::SelectDialog(AppState& state, QWidget* parent, std::vector<std::string> drives)
-    : QDialog(parent), state_(state), drives_(std::move(drives)) {
+SelectDialog::SelectDialog(Toolkit& toolkit, QWidget* parent, std::vector<std::string> drives)
+    : QDialog(parent), toolkit_(toolkit), drives_(std::move(drives)) {
     setObjectName(QStringLiteral("frm_Select"));
     setWindowTitle(QStringLiteral("フォルダを開く"));
     setModal(true);
@@ -203,7 +195,7 @@ std::string SelectDialog::driveOf(const std::string& folder) const {
 void SelectDialog::Drive1_Change() {
     std::string drive = Drive1->currentText().toStdString();
     while (!Dir1->setPath(drive)) {
-        MsgAnswer a = state_.toolkit.messageBox(
+        MsgAnswer a = toolkit_.messageBox(
             "ドライブの変更時にエラーが発生しました。\n使用可能なドライブであるかを確認してください"
             "。",
             MsgButtons::RetryCancel, MsgIcon::Exclamation);
@@ -217,7 +209,7 @@ void SelectDialog::Drive1_Change() {
 void SelectDialog::cmd_Decision_Click() {
     std::string folder = Dir1->path();
     if (folder.empty() || folder.back() != '/') folder += '/';
-    state_.CurrentFile = folder;
+    chosen_ = folder;
     accept();
 }
 

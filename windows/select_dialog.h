@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/toolkit.h"
+#include "core/toolkit.h"
 
 namespace tagshelf {
-
-class AppState;
 
 // The mount points of the mounted file systems that hold files ("/" first);
 // `mountsFile` is in the format of /proc/self/mounts.
@@ -40,7 +38,7 @@ class DirList : public QListWidget {
 class SelectDialog : public QDialog, public ModalDialog {
     Q_OBJECT
   public:
-    SelectDialog(AppState& state, QWidget* parent = nullptr,
+    SelectDialog(Toolkit& toolkit, QWidget* parent = nullptr,
                  std::vector<std::string> drives = mountedFileSystems());
 
     int execModal() override { return exec(); }
@@ -59,11 +57,15 @@ class SelectDialog : public QDialog, public ModalDialog {
     // The drive (mount point) that holds a folder.
     std::string driveOf(const std::string& folder) const;
 
+    // The folder chosen with "決定", with a trailing "/"; empty when none was.
+    const std::string& chosenFolder() const { return chosen_; }
+
   private:
     void selectDrive(const std::string& drive);
 
-    AppState& state_;
+    Toolkit& toolkit_;
     std::vector<std::string> drives_;
+    std::string chosen_;
 };
 
 }  // namespace tagshelf

@@ -24,7 +24,7 @@ std::vector<std::string> row(const MainWindow& w, int r) {
 
 TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
     CatalogueFixture f;
-    MainWindow w(f.state);
+    MainWindow w(f.cat);
     EXPECT_EQ(w.windowTitle(), qs("TagShelf"));
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
     EXPECT_EQ(row(w, 0),
@@ -59,9 +59,8 @@ TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
         {"曲", "歌手", "盤", "3/12", "2003", "1225", "Rock", "17", "c", "0", "ID3v23", "/a.mp3"});
     f.addRow({"b", "", "", "", "", "", "", "999", "", "1", "ID3v22", "/b.mp3"});
     f.addRow({"c", "", "", "", "", "", "", "255", "", " ", "ID3v1", "/c.mp3"});
-    MainWindow w(f.state);
+    MainWindow w(f.cat);
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：3件"));
-    EXPECT_EQ(f.state.glngRecordCount, 3);
     ASSERT_EQ(w.grd_FileList->model().rowCount(), 3);
     EXPECT_EQ(row(w, 1),
               (std::vector<std::string>{"1", "曲", "歌手", "盤", "3/12", "2003", "1225", "Rock",
@@ -69,7 +68,6 @@ TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
     EXPECT_EQ(w.grd_FileList->cellText(2, 10), qs("Unicode(ISO-10646-1)"));
     EXPECT_EQ(w.grd_FileList->cellText(3, 10), qs(" "));
     EXPECT_EQ(w.grd_FileList->cellText(3, 0), qs("3"));
-    EXPECT_EQ(w.grd_FileList->recordNumberAt(2), 2);
 
     auto align = [&](int r, int c) {
         return w.grd_FileList->model()
@@ -89,49 +87,46 @@ TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
 }
 
 TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
+    for (auto [records, twips] : {std::pair{99L, 300},
+                                  {100L, 400},
+                                  {999L, 400},
+                                  {1000L, 500},
+                                  {10000L, 600},
+                                  {99999L, 600},
+                                  {100000L, 0}}) {
+        EXPECT_EQ(numberColumnTwips(records), twips) << records;  // 0: left as it was
+    }
     CatalogueFixture f;
-    MainWindow w(f.state);
+    MainWindow w(f.cat);
     FileGrid& g = *w.grd_FileList;
-    auto widthAt = [&](long n) {
-        f.state.glngRecordCount = static_cast<std::int32_t>(n);
-        g.subGridInit();
-        EXPECT_EQ(g.columnWidth(0), g.twipsToPixels(g.columnWidthTwips(0)));
-        return g.columnWidthTwips(0);
-    };
-    EXPECT_EQ(widthAt(99), 300);
-    EXPECT_EQ(widthAt(100), 400);
-    EXPECT_EQ(widthAt(999), 400);
-    EXPECT_EQ(widthAt(1000), 500);
-    EXPECT_EQ(widthAt(10000), 600);
-    EXPECT_EQ(widthAt(100000), 600);  // left as it was
-    EXPECT_EQ(widthAt(5), 300);
-    EXPECT_EQ(widthAt(250000), 300);
-    EXPECT_EQ(g.columnWidthTwips(1), 1500);
+    EXPECT_EQ(g.columnWidthTwips(0), 300);
+    EXPECT_EQ(g.columnWidth(0), g.twipsToPixels(300));
     EXPECT_EQ(g.columnWidth(1), g.twipsToPixels(1500));
 }
 
 TEST(MainWindow, HiddenColumnsLeaveOnlyTheChosenOnesInOrder) {
     CatalogueFixture f;
     f.addRow({"t", "a", "al", "1", "2000"});
-    MainWindow w(f.state);
-    f.state.view.ColumnVisible.fill(false);
-    f.state.view.VisibleColumnCount = 0;
-    w.grd_FileList->subGridInit();
-    EXPECT_EQ(w.grd_FileList->model().columnCount(), 1);
-    EXPECT_EQ(w.grd_FileList->cellText(0, 0), qs("No"));
+    ListPresenter list(f.cat);
+    FileGrid grid(list);
+    std::array<bool, kDataColumns> shown{};
+    list.showColumns(shown);
+    grid.subGridInit();
+    EXPECT_EQ(grid.model().columnCount(), 1);
+    EXPECT_EQ(grid.cellText(0, 0), qs("No"));
 
-    f.state.view.showAllColumns();
-    f.state.view.ColumnVisible[2] = f.state.view.ColumnVisible[3] = false;
-    f.state.view.VisibleColumnCount = 9;
-    w.grd_FileList->subGridInit();
-    w.grd_FileList->subGridFill();
-    EXPECT_EQ(row(w, 0)[3], "西暦");
-    EXPECT_EQ(row(w, 1)[3], "2000");
+    shown.fill(true);
+    shown[2] = shown[3] = false;
+    list.showColumns(shown);
+    grid.subGridInit();
+    grid.subGridFill();
+    EXPECT_EQ(grid.cellText(0, 3), qs("西暦"));
+    EXPECT_EQ(grid.cellText(1, 3), qs("2000"));
 }
 
 TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {
     CatalogueFixture f;
-    MainWindow w(f.state);
+    MainWindow w(f.cat);
     w.show();
     w.resize(w.twips(12000), w.twips(8000));
     QApplication::processEvents();
@@ -153,19 +148,19 @@ TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {
 
 TEST(MainWindow, ClosingDropsTheResultTable) {
     CatalogueFixture f;
-    ASSERT_TRUE(fncCreateTable(f.state, "List").ok());
-    MainWindow w(f.state);
+    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
+    MainWindow w(f.cat);
     w.show();
     w.Quit_Click();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(fncNoTable(f.state, "List"));
-    EXPECT_FALSE(fncNoTable(f.state, "FileList"));
+    EXPECT_TRUE(fncNoTable(f.cat, "List"));
+    EXPECT_FALSE(fncNoTable(f.cat, "FileList"));
 }
 
 TEST(MainWindow, AMissingCatalogueIsReportedOnceAndTheWindowStillOpens) {
     CatalogueFixture f(false);
     std::filesystem::remove(f.dbPath());
-    MainWindow w(f.state);
+    MainWindow w(f.cat);
     ASSERT_EQ(f.toolkit.messages.size(), 1u);
     EXPECT_EQ(f.toolkit.messages[0].prompt.rfind("fncDbOpen : ", 0), 0u);
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));

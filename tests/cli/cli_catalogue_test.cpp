@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf::test {

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf::cli {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "id3/file_ops.h"
+#include "core/file_ops.h"
 #include "id3/reader.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 
 namespace {
 

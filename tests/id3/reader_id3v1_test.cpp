@@ -5,7 +5,7 @@
 
 #include "id3/reader.h"
 #include "tests/id3/read_support.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf {

@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "id3/file_ops.h"
+#include "core/file_ops.h"
 #include "id3/writer.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf {

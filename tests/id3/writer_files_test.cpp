@@ -10,7 +10,7 @@
 
 #include "id3/reader.h"
 #include "id3/writer.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
 namespace tagshelf {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "id3/writer.h"
-#include "tests/id3/tag_builder.h"
+#include "tests/support/tag_builder.h"
 
 namespace tagshelf {
 namespace {

@@ -21,9 +21,9 @@ class ListOpsTest : public ::testing::Test {
 
 TEST_F(ListOpsTest, DeletingARecordAsksWithTheQuestionIconAndActsOnYesOnly) {
     f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    subDbDelete(f.state, "/m/it's.mp3", "FileList");
+    subDbDelete(f.cat, "/m/it's.mp3", "FileList");
     EXPECT_EQ(titles(), (std::vector<std::string>{"a", "b", "c"}));
-    subDbDelete(f.state, "/m/it's.mp3", "FileList");
+    subDbDelete(f.cat, "/m/it's.mp3", "FileList");
     EXPECT_EQ(titles(), (std::vector<std::string>{"a", "c"}));
     ASSERT_EQ(f.toolkit.messages.size(), 2u);
     const auto& m = f.toolkit.messages[0];
@@ -34,45 +34,45 @@ TEST_F(ListOpsTest, DeletingARecordAsksWithTheQuestionIconAndActsOnYesOnly) {
 }
 
 TEST_F(ListOpsTest, NothingIsAskedWhenNothingCarriesThePath) {
-    subDbDelete(f.state, "/m/other.mp3", "FileList");
+    subDbDelete(f.cat, "/m/other.mp3", "FileList");
     EXPECT_TRUE(f.toolkit.messages.empty());
     EXPECT_EQ(titles().size(), 3u);
 }
 
 TEST_F(ListOpsTest, EmptyingATableAsksByItsNameButTheResultTableIsEmptiedSilently) {
     f.toolkit.answers = {MsgAnswer::No};
-    subDbDelete(f.state, "", "FileList");
+    subDbDelete(f.cat, "", "FileList");
     EXPECT_EQ(f.toolkit.prompts(), std::vector<std::string>{"FileListのテーブルを削除しますか？"});
     EXPECT_EQ(titles().size(), 3u);
     f.toolkit.answers = {MsgAnswer::Yes};
-    subDbDelete(f.state, "", "FileList");
+    subDbDelete(f.cat, "", "FileList");
     EXPECT_TRUE(titles().empty());
-    EXPECT_EQ(fncDbReadCount(f.state, "GENRE"), 126);  // only FileList's rows go
+    EXPECT_EQ(fncDbReadCount(f.cat, "GENRE"), 126);  // only FileList's rows go
 
-    ASSERT_TRUE(fncCreateTable(f.state, "List").ok());
+    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
     f.addRow({"x"}, "List");
     f.toolkit.messages.clear();
-    subDbDelete(f.state, "", "List");
+    subDbDelete(f.cat, "", "List");
     EXPECT_TRUE(f.toolkit.messages.empty());
-    EXPECT_EQ(fncDbReadCount(f.state, "List"), 0);
+    EXPECT_EQ(fncDbReadCount(f.cat, "List"), 0);
 }
 
 TEST_F(ListOpsTest, AnEmptyTableAsksNothing) {
     f.toolkit.answers = {MsgAnswer::Yes};
-    subDbDelete(f.state, "", "FileList");
+    subDbDelete(f.cat, "", "FileList");
     f.toolkit.messages.clear();
-    subDbDelete(f.state, "", "FileList");
-    subDbDelete(f.state, "/m/a.mp3", "FileList");
+    subDbDelete(f.cat, "", "FileList");
+    subDbDelete(f.cat, "/m/a.mp3", "FileList");
     EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
 TEST_F(ListOpsTest, DroppingTheResultTable) {
-    ASSERT_TRUE(fncCreateTable(f.state, "List").ok());
-    subDbDropTable(f.state, "List");
-    EXPECT_TRUE(fncNoTable(f.state, "List"));
-    subDbDropTable(f.state, "List");  // absent: nothing happens
+    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
+    subDbDropTable(f.cat, "List");
+    EXPECT_TRUE(fncNoTable(f.cat, "List"));
+    subDbDropTable(f.cat, "List");  // absent: nothing happens
     EXPECT_TRUE(f.toolkit.messages.empty());
-    EXPECT_FALSE(fncNoTable(f.state, "FileList"));
+    EXPECT_FALSE(fncNoTable(f.cat, "FileList"));
 }
 
 }  // namespace

@@ -1,0 +1,103 @@
+#include "catalogue/records.h"
+
+#include <cctype>
+#include <string>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/columns.h"
+#include "catalogue/db.h"
+#include "catalogue/schema.h"
+
+namespace tagshelf {
+
+namespace {
+
+bool isSelect(std::string_view source) {
+    std::size_t i = source.find_first_not_of(" \t\r\n");
+    if (i == std::string_view::npos || source.size() - i < 6) return false;
+    for (std::size_t k = 0; k < 6; ++k) {
+        if (std::toupper(static_cast<unsigned char>(source[i + k])) != "SELECT"[k]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string columnList() {
+    std::string out;
+    for (const Column& c : kColumns) {
+        if (!out.empty()) out += ", ";
+        out += c.name;
+    }
+    return out;
+}
+
+const Record& RecordList::at(std::int64_t i) const {
+    static const Record empty;
+    if (i < 0 || static_cast<std::size_t>(i) >= entries.size()) return empty;
+    return entries[static_cast<std::size_t>(i)];
+}
+
+std::int32_t fncDbReadCount(Catalogue& cat, std::string_view source) {
+    DbConnection conn;
+    if (!fncDbOpen(cat, conn)) return 0;
+    std::string sql = isSelect(source) ? "SELECT count(*) FROM (" + std::string(source) + ")"
+                                       : "SELECT count(*) FROM " + quoteIdentifier(source);
+    Result<Statement> st = conn.prepare(sql);
+    Result<bool> row = st ? st->step() : Result<bool>(st.error());
+    if (!row) {
+        showDbError(cat, "fncDbReadCount : ", row.error());
+        return 0;
+    }
+    return *row ? static_cast<std::int32_t>(st->integer(0)) : 0;
+}
+
+void readRecord(const Statement& st, Record& r) {
+    for (std::size_t c = 0; c < kColumns.size(); ++c)
+        r.*kColumns[c].member = st.text(static_cast<int>(c));
+}
+
+Status appendRecord(DbConnection& conn, std::string_view table, const Record& r) {
+    std::string sql = "INSERT INTO " + quoteIdentifier(table) + " (" + columnList() + ") VALUES (";
+    for (std::size_t c = 0; c < kColumns.size(); ++c)
+        sql += c ? ", ?" : "?";
+    Result<Statement> st = conn.prepare(sql + ")");
+    if (!st) return st.status();
+    for (std::size_t c = 0; c < kColumns.size(); ++c)
+        st->bind(static_cast<int>(c) + 1, r.*kColumns[c].member);
+    return st->run();
+}
+
+Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list) {
+    DbConnection conn;
+    if (Status s = openCatalogue(cat, conn); !s) return s;
+    Result<Statement> st = conn.prepare(select);
+    if (!st) return st.status();
+    std::vector<Record> entries;
+    for (;;) {
+        Result<bool> row = st->step();
+        if (!row) return row.status();
+        if (!*row) break;
+        readRecord(*st, entries.emplace_back());
+    }
+    entries.emplace_back();  // the spare entry after the last row
+    list.entries = std::move(entries);
+    return {};
+}
+
+std::int32_t subDbRead(Catalogue& cat, RecordList& list) {
+    std::int32_t count = fncDbReadCount(cat, "FileList");
+    if (count == 0) return 0;
+    list.entries.assign(static_cast<std::size_t>(count) + 1, Record{});
+    DbConnection conn;
+    if (!fncDbOpen(cat, conn)) return count;
+    // Another program may add rows after the count: the list keeps them all.
+    if (Status s =
+            loadRecords(cat, "SELECT " + columnList() + " FROM FileList ORDER BY rowid", list);
+        !s) {
+        showDbError(cat, "subDbRead : ", s.error());
+    }
+    return count;
+}
+
+}  // namespace tagshelf

@@ -1,0 +1,40 @@
+// Counting catalogue rows, loading them into the record list and appending them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/error.h"
+
+namespace tagshelf {
+
+class Catalogue;
+class Statement;
+struct Record;
+struct RecordList;
+
+// Rows of a table (by name) or of a SELECT statement's result; 0 when the
+// catalogue can't be opened (after fncDbOpen's message) or on failure (after the
+// standard message labelled "fncDbReadCount : ").
+std::int32_t fncDbReadCount(Catalogue& cat, std::string_view source);
+
+// Loads all of FileList, in its stored order, into `list` and gives the number of
+// rows counted before the load. An empty table leaves the list untouched.
+std::int32_t subDbRead(Catalogue& cat, RecordList& list);
+
+// Loads the rows of `select` (which selects columnList() from a table) into
+// `list`, replacing it, with the spare entry after them; a failure is shown with
+// the standard message labelled `label`.
+Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list);
+
+class DbConnection;
+
+// Appends one row to `table` (FileList or List), every column from the record.
+Status appendRecord(DbConnection& conn, std::string_view table, const Record& r);
+
+// Reads the current row of a statement that selects columnList() into a record;
+// a NULL (a value another program left out) reads as the empty text.
+void readRecord(const Statement& st, Record& r);
+
+}  // namespace tagshelf

@@ -1,0 +1,61 @@
+#include "catalogue/startup.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/schema.h"
+#include "core/ini.h"
+#include "core/process_check.h"
+#include "core/text.h"
+
+namespace tagshelf {
+
+std::string iniPath(const std::string& appPath) {
+    if (!appPath.empty() && appPath.back() == '/') return appPath + kIniFileName;
+    return appPath + "/" + kIniFileName;
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE) return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string catalogueNameFromIni(const std::string& appPath) {
+    return fncCleanText(fncGetIni(iniPath(appPath), "DATABASE", "NAME"));
+}
+
+StartResult fncStartup(Catalogue& cat, const std::string& currentDir, const std::string& procRoot) {
+    if (fncProcessCheck(cat.toolkit, procRoot)) return StartResult::AlreadyRunning;
+
+    cat.gstrAppPath = currentDir;
+    const std::string ini = iniPath(cat.gstrAppPath);
+
+    // A first start in the program's own folder writes the configuration.
+    static const std::string folderName = "TagShelf";
+    const std::string& folder = cat.gstrAppPath;
+    bool inProgramFolder =
+        folder.size() >= folderName.size() &&
+        folder.compare(folder.size() - folderName.size(), folderName.size(), folderName) == 0;
+    if (fncGetIni(ini, "APP", "PATH").empty() && inProgramFolder) {
+        fncPutIni(ini, "APP", "PATH", folder);
+        fncPutIni(ini, "DATABASE", "NAME", kDefaultDbName);
+    }
+
+    cat.gstrDbName = catalogueNameFromIni(folder);
+    if (cat.gstrDbName.empty()) {
+        cat.toolkit.notice("データベース名の取得に失敗しました");
+        return StartResult::NoDatabaseName;
+    }
+    subCreateTables(cat);
+    return StartResult::Run;
+}
+
+}  // namespace tagshelf

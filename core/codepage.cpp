@@ -1,0 +1,176 @@
+#include "core/codepage.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace tagshelf::codepage {
+namespace {
+
+// One pair of conversion descriptors per thread: iconv_t is not thread-safe and
+// opening one costs far more than a short conversion.
+struct Converters {
+    iconv_t toUtf8 = iconv_open("UTF-8", "CP932");
+    iconv_t fromUtf8 = iconv_open("CP932", "UTF-8");
+    ~Converters() {
+        if (toUtf8 != reinterpret_cast<iconv_t>(-1)) iconv_close(toUtf8);
+        if (fromUtf8 != reinterpret_cast<iconv_t>(-1)) iconv_close(fromUtf8);
+    }
+};
+
+Converters& converters() {
+    thread_local Converters c;
+    return c;
+}
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
+
+std::size_t utf8SequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead & 0xE0) == 0xC0) return 2;
+    if ((lead & 0xF0) == 0xE0) return 3;
+    if ((lead & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+// Runs iconv over the whole input. On a sequence it can't convert, appends "?",
+// skips `skip(in)` bytes and goes on; the reset call clears any shift state.
+template <typename Skip>
+std::string convert(iconv_t cd, std::string_view input, Skip skip) {
+    std::string out;
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // Without the converter every non-ASCII byte is unreadable.
+        for (unsigned char c : input)
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.reserve(input.size() * 3 / 2 + 8);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, outPtr - buffer);
+        if (r != static_cast<std::size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        // EILSEQ (invalid or unrepresentable) or EINVAL (cut short at the end).
+        out.push_back('?');
+        std::size_t n = std::min(inLeft, skip(static_cast<unsigned char>(*in)));
+        in += n;
+        inLeft -= n;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string decode(std::string_view bytes) {
+    if (isAscii(bytes)) return std::string(bytes);
+    return convert(converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; });
+}
+
+std::string encode(std::string_view text) {
+    if (isAscii(text)) return std::string(text);
+    return convert(converters().fromUtf8, text,
+                   [](unsigned char lead) { return utf8SequenceLength(lead); });
+}
+
+std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {
+    if (bytes.size() <= maxBytes) return bytes;
+    std::size_t i = 0;
+    while (i < maxBytes) {
+        std::size_t width = isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+        if (i + width > maxBytes) break;
+        i += width;
+    }
+    return bytes.substr(0, i);
+}
+
+std::string fromUtf16(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size() * 3);
+    auto put = [&out](char32_t cp) {
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    };
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            put(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            put(0xFFFD);
+        } else {
+            put(u);
+        }
+    }
+    return out;
+}
+
+std::u16string toUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        std::size_t len = utf8SequenceLength(lead);
+        char32_t cp = 0xFFFD;
+        bool valid = len == 1 ? lead < 0x80 : i + len <= text.size();
+        if (valid && len > 1) {
+            cp = lead & (0xFF >> (len + 1));
+            for (std::size_t k = 1; k < len; ++k) {
+                unsigned char c = static_cast<unsigned char>(text[i + k]);
+                if ((c & 0xC0) != 0x80) {
+                    valid = false;
+                    break;
+                }
+                cp = (cp << 6) | (c & 0x3F);
+            }
+            static constexpr char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+            if (valid && (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+                valid = false;
+        } else if (valid) {
+            cp = lead;
+        }
+        if (!valid) {
+            out.push_back(0xFFFD);
+            i += 1;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace tagshelf::codepage

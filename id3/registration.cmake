@@ -1,1 +1,0 @@
-list(APPEND id3_sources registration.cpp folder_scan.cpp)

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "cataloguing/scan.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/music_folder.h"
+
+namespace tagshelf::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Registering, EveryFileOnceSkippingWhatCannotBeRead) {
+    CatalogueFixture f;
+    MusicFolder t;
+    std::string a =
+        t.add("a.mp3", concat({fakeAudio(300), id3v1Trailer({raw("A"), {}, {}, {}, {}, 1, 17})}));
+    std::string b = t.add("b.mp3");
+    std::vector<std::string> files{a, t.dir("vanished.mp3"), b, a};
+    ScanReport r = registerFiles(f.cat, files, nullptr);
+    EXPECT_EQ(r.registered, 2);
+    EXPECT_EQ(r.alreadyThere, 1);
+    EXPECT_EQ(r.unreadable, std::vector<std::string>{t.dir("vanished.mp3")});
+    EXPECT_FALSE(r.cancelled);
+    EXPECT_EQ(f.column("SELECT FilePath FROM FileList ORDER BY rowid"),
+              (std::vector<std::string>{a, b}));
+    EXPECT_EQ(skippedMessage(r),
+              "読み込めなかったファイルが1件あり、登録しませんでした。\n" + t.dir("vanished.mp3"));
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
+    CatalogueFixture f;
+    MusicFolder t;
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i)
+        files.push_back(t.add("f" + std::to_string(i) + ".mp3"));
+    f.toolkit.cancelAfter = 3;  // the third report answers "stop"
+    auto progress = f.toolkit.beginProgress("x");
+    ScanReport r = registerFiles(f.cat, files, progress.get());
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.registered, 2);
+    f.cat.engine().close();
+    EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), std::vector<std::string>{"2"});
+}
+
+TEST(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
+    CatalogueFixture f;
+    MusicFolder t;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i)
+        files.push_back(t.add("f" + std::to_string(i) + ".mp3"));
+    f.cat.engine().setBusyTimeout(std::chrono::milliseconds(10));
+    // Another program reads the catalogue and keeps its read open, so the commit
+    // can't take the file.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(f.dbPath().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM FileList", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    ScanReport r = registerFiles(f.cat, files, nullptr);
+    EXPECT_EQ(r.registered, 0);
+    EXPECT_EQ(r.lost, 3);
+    ASSERT_TRUE(r.commitError.has_value());
+    EXPECT_EQ(r.commitError->number & 0xFF, SQLITE_BUSY);
+    EXPECT_NE(skippedMessage(r).find("データベースへの書き込みに失敗したため、3件のファイルが"
+                                     "登録されませんでした。"),
+              std::string::npos);
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+
+    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
+    ScanReport again = registerFiles(f.cat, files, nullptr);
+    EXPECT_EQ(again.registered, 3);
+    EXPECT_FALSE(again.commitError.has_value());
+    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 3);
+}
+
+TEST(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
+    CatalogueFixture f;
+    MusicFolder t;
+    std::vector<std::string> files{t.add("a.mp3"), t.add("b.mp3"), t.add("c.mp3")};
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.cat, conn).ok());
+        ASSERT_TRUE(conn.exec("DROP TABLE FileList").ok());
+    }
+    ScanReport r = registerFiles(f.cat, files, nullptr);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.notDone, 2);
+    EXPECT_TRUE(r.unreadable.empty());  // the files are not to blame
+    ASSERT_EQ(f.toolkit.messages.size(), 1u);
+    EXPECT_EQ(
+        f.toolkit.messages[0].prompt.rfind("fncIsInDb : エラー :  1が発生しました。 : no such "
+                                           "table: FileList",
+                                           0),
+        0u);
+    EXPECT_EQ(skippedMessage(r),
+              "データベースを使えないため登録を中止しました。残りの2件は登録していません。");
+}
+
+TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
+    ScanReport r;
+    for (int i = 1; i <= 7; ++i)
+        r.unreadable.push_back("/f" + std::to_string(i));
+    r.unreadableFolders.push_back("/locked/");
+    EXPECT_EQ(skippedMessage(r),
+              "読み込めなかったファイルが7件あり、登録しませんでした。\n/f1\n/f2\n/f3\n/f4\n/f5\n"
+              "…ほか2件\n\n開けなかったフォルダが1件ありました。\n/locked/");
+    EXPECT_EQ(skippedMessage(ScanReport{}), "");
+}
+
+}  // namespace
+}  // namespace tagshelf::test

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/catalogue_fixture.h"
+#include "views/list_presenter.h"
+
+namespace tagshelf::test {
+namespace {
+
+class ListPresenterTest : public ::testing::Test {
+  protected:
+    void addPaths(std::initializer_list<const char*> paths) {
+        for (const char* p : paths)
+            f.addRow({"t", "", "", "", "", "", "", "", "", "", "", p});
+    }
+    std::vector<std::string> shownPaths() const {
+        std::vector<std::string> out;
+        for (std::int64_t r = 1; r <= list.count(); ++r)
+            out.push_back(list.recordAt(r)->FilePath);
+        return out;
+    }
+    CatalogueFixture f;
+    ListPresenter list{f.cat};
+};
+
+TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
+    GridUpdate empty = list.load();
+    EXPECT_TRUE(empty.columns && empty.countLabel && !empty.rows);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+    EXPECT_EQ(list.visibleColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    addPaths({"/b.mp3", "/a.mp3"});
+    GridUpdate full = list.load();
+    EXPECT_TRUE(full.columns && full.rows && full.countLabel);
+    EXPECT_EQ(shownPaths(), (std::vector<std::string>{"/b.mp3", "/a.mp3"}));
+    EXPECT_EQ(list.countText(), "レコード件数：2件");
+    EXPECT_EQ(list.recordAt(0), nullptr);
+    EXPECT_EQ(list.recordAt(3), nullptr);
+}
+
+TEST_F(ListPresenterTest, AClickShowsThePathAndDeletingAsksAndReloads) {
+    addPaths({"/m/a.mp3", "/m/it's.mp3"});
+    list.load();
+    EXPECT_EQ(list.statusTextFor(2), "/m/it's.mp3");
+    EXPECT_EQ(list.statusTextFor(3), "");
+    f.toolkit.answers = {MsgAnswer::Yes};
+    GridUpdate update = list.deleteRecord(2);
+    EXPECT_EQ(f.toolkit.prompts(),
+              std::vector<std::string>{"/m/it's.mp3のレコードを削除しますか？"});
+    EXPECT_TRUE(update.columns && update.rows && update.countLabel);
+    EXPECT_EQ(shownPaths(), std::vector<std::string>{"/m/a.mp3"});
+    EXPECT_EQ(list.countText(), "レコード件数：1件");
+
+    // Deleting the only record empties the grid; with no record nothing is asked.
+    f.toolkit.answers = {MsgAnswer::Yes};
+    update = list.deleteRecord(1);
+    EXPECT_TRUE(update.columns && !update.rows);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+    f.toolkit.messages.clear();
+    EXPECT_FALSE(list.deleteRecord(1).columns);
+    EXPECT_EQ(list.statusTextFor(1), "");
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST_F(ListPresenterTest, EmptyingAnsweredNoReloadsAndYesEmptiesTheView) {
+    addPaths({"/1.mp3", "/2.mp3", "/3.mp3"});
+    list.load();
+    f.toolkit.answers = {MsgAnswer::No};
+    GridUpdate no = list.emptyCatalogue();
+    EXPECT_EQ(f.toolkit.prompts(), std::vector<std::string>{"FileListのテーブルを削除しますか？"});
+    EXPECT_TRUE(no.rows && no.clearStatus && !no.countLabel);
+    EXPECT_EQ(list.count(), 3);
+
+    f.toolkit.answers = {MsgAnswer::Yes};
+    GridUpdate yes = list.emptyCatalogue();
+    EXPECT_TRUE(yes.columns && yes.countLabel && yes.clearStatus && !yes.rows);
+    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+
+    // On an empty catalogue nothing is asked.
+    f.toolkit.messages.clear();
+    list.emptyCatalogue();
+    EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST_F(ListPresenterTest, RefreshingShowsRowsAddedAndEmptiesWithTheCatalogue) {
+    list.load();
+    EXPECT_FALSE(list.refresh().columns);  // nothing shown, nothing to show
+    addPaths({"/a.mp3"});
+    EXPECT_TRUE(list.refresh().rows);
+    EXPECT_EQ(shownPaths(), std::vector<std::string>{"/a.mp3"});
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.cat, conn).ok());
+        ASSERT_TRUE(conn.exec("DELETE FROM FileList").ok());
+    }
+    GridUpdate update = list.showWholeCatalogue();
+    EXPECT_TRUE(update.columns && update.countLabel);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_FALSE(list.searchMode());
+}
+
+}  // namespace
+}  // namespace tagshelf::test
