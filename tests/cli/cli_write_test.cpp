@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/commands.h"
 #include "core/file_ops.h"
 #include "id3/reader.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
@@ -17,18 +17,9 @@ namespace {
 using test::Bytes;
 using test::readFile;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome runWrite(const std::vector<std::string>& args) {
-    std::vector<std::string_view> views(args.begin(), args.end());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::cmd_write(cli::Invocation{views, out, err});
-    return {status, out.str(), err.str()};
+test::CliOutcome runWrite(std::vector<std::string> args) {
+    args.insert(args.begin(), "write");
+    return test::runCli(args);
 }
 
 class CliWrite : public ::testing::Test {
@@ -51,7 +42,7 @@ class CliWrite : public ::testing::Test {
 
 TEST_F(CliWrite, EditsTheFileAndKeepsTheFieldsNotGiven) {
     const std::string title = reinterpret_cast<const char*>(u8"題名");
-    const Outcome o = runWrite({path, "--title", title, "--year=2003"});
+    const test::CliOutcome o = runWrite({path, "--title", title, "--year=2003"});
     ASSERT_EQ(o.status, cli::kExitOk) << o.err;
     const Id3v2Tag tag = *fncReadID3v2(path);
     EXPECT_EQ(tag.Title, title);
@@ -72,7 +63,7 @@ TEST_F(CliWrite, AFailedWriteGivesStatus1AndTheErrorOnStderr) {
             return -1;
         }
     } noDelete;
-    Outcome o;
+    test::CliOutcome o;
     {
         fileops::ScopedFileSystem scoped(noDelete);
         o = runWrite({path, "--title", "x"});
@@ -83,7 +74,7 @@ TEST_F(CliWrite, AFailedWriteGivesStatus1AndTheErrorOnStderr) {
 }
 
 TEST_F(CliWrite, AWrongCommandLineGivesStatus2) {
-    const Outcome o = runWrite({path, "--month", "13"});
+    const test::CliOutcome o = runWrite({path, "--month", "13"});
     EXPECT_EQ(o.status, cli::kExitUsage);
     EXPECT_NE(o.err.find("usage: tagshelf-cli write"), std::string::npos) << o.err;
     EXPECT_EQ(readFile(path), before);

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 namespace tagshelf::codepage {
 namespace {
 
-std::string u8s(const char8_t* s) {
-    return reinterpret_cast<const char*>(s);
-}
+using test::u8s;
 
 TEST(CodepageTest, ShiftJis) {
     // 日本 = 93 FA 96 7B; 表 = 95 5C ends in a backslash; ｱ is one byte; ① is NEC's.

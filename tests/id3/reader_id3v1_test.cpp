@@ -13,10 +13,6 @@ namespace {
 
 using namespace test;
 
-std::string u8s(const char8_t* s) {
-    return reinterpret_cast<const char*>(s);
-}
-
 class ReaderFileTest : public ::testing::Test {
   protected:
     std::string write(const Bytes& bytes) {

@@ -13,10 +13,6 @@ namespace {
 
 using namespace test;
 
-std::string u8s(const char8_t* s) {
-    return reinterpret_cast<const char*>(s);
-}
-
 Id3v2Tag readV2(const Bytes& file) {
     TempDir dir;
     const std::string path = dir.file("tag.mp3");

@@ -49,4 +49,9 @@ void openUp(const std::filesystem::path& folder);
 // Bytes from a string literal's characters (which may hold "\0").
 Bytes bytesOf(std::string_view s);
 
+// A u8"" literal as a std::string.
+inline std::string u8s(const char8_t* s) {
+    return reinterpret_cast<const char*>(s);
+}
+
 }  // namespace tagshelf::test
