@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
@@ -120,6 +121,17 @@ void FileGrid::applyWidths() {
     for (std::size_t c = 0; c < widthsTwips_.size(); ++c) {
         setColumnWidth(static_cast<int>(c), twipsToPixels(widthsTwips_[c]));
     }
+    // The designed width of "No" is its least: the largest row number always fits.
+    const int needed = numberColumnPixels(model_.filled() ? list_.count() : 0);
+    if (columnWidth(0) < needed) setColumnWidth(0, needed);
+}
+
+int FileGrid::numberColumnPixels(long largest) const {
+    const QFontMetrics metrics(font());
+    const int text = std::max(metrics.horizontalAdvance(QString::number(largest)),
+                              metrics.horizontalAdvance(QStringLiteral("No")));
+    // The cell's margins on both sides, and the grid line.
+    return text + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
 }
 
 void FileGrid::subGridInit() {

@@ -64,6 +64,9 @@ class FileGrid : public QTableView {
     long recordNumberAt(long gridRow) const;
 
     int twipsToPixels(int twips) const;
+    // The width in pixels the "No" column needs for its header and row numbers up
+    // to `largest`.
+    int numberColumnPixels(long largest) const;
 
     // The grid row (1, 2, …) of the current cell; 0 when there is none.
     long currentGridRow() const;

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The grid's font family names a Windows font; IPA P Gothic has its metrics.
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    tagshelf::installJapaneseQtTexts();
 
     tagshelf::QtToolkit toolkit;
     tagshelf::Catalogue catalogue(toolkit);

@@ -132,7 +132,12 @@ void MainWindow::buildMenus() {
 void MainWindow::draw(const GridUpdate& update) {
     if (update.columns) grd_FileList->subGridInit();
     if (update.rows) grd_FileList->subGridFill();
-    if (update.countLabel) lbl_Record->setText(qs(list_.countText()));
+    if (update.countLabel) {
+        // The label grows with its text; its designed width is its least.
+        lbl_Record->setText(qs(list_.countText()));
+        lbl_Record->resize(std::max(twips(1815), lbl_Record->sizeHint().width()),
+                           lbl_Record->height());
+    }
     if (update.clearStatus) cat_.toolkit.setStatusText("");
 }
 
@@ -210,10 +215,11 @@ void MainWindow::FileOpen_Click() {
 void MainWindow::FolderOpen_Click() {
     std::string folder;
     {
-        SelectDialog dialog(cat_.toolkit, this);
+        SelectDialog dialog(cat_.toolkit, this, lastFolder_);
         if (cat_.toolkit.showModal(dialog)) folder = dialog.chosenFolder();
     }
     if (folder.empty()) return;
+    lastFolder_ = folder;  // the dialog opens there next time
     scanAndRegister([folder](Progress* progress) {
         FileCollection files;
         subGetFiles(files, folder, true, progress);

@@ -95,6 +95,7 @@ class MainWindow : public QMainWindow {
 
     Catalogue& cat_;
     ListPresenter list_;
+    std::string lastFolder_ = "/";  // the folder chosen last in "フォルダを開く"
     bool unloaded_ = false;
 };
 

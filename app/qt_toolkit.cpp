@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QTranslator>
 
 namespace tagshelf {
 
@@ -32,6 +35,16 @@ QMessageBox::StandardButton buttonOf(MsgAnswer a) {
 
 }  // namespace
 
+bool installJapaneseQtTexts() {
+    static QTranslator translator;
+    if (!translator.isEmpty()) return true;
+    if (!translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    return QCoreApplication::installTranslator(&translator);
+}
+
 QString qtFileFilter(std::string_view filter) {
     QStringList parts = qs(filter).split(QLatin1Char('|'));
     QStringList out;
@@ -48,7 +61,9 @@ QString qtFileFilter(std::string_view filter) {
 
 MsgAnswer QtToolkit::messageBox(std::string_view prompt, MsgButtons buttons, MsgIcon icon,
                                 std::optional<MsgAnswer> defaultAnswer) {
-    QMessageBox box(window_);
+    // A message during long work goes over its progress dialog, never under it.
+    QWidget* owner = progress_ && progress_->isVisible() ? progress_.data() : window_.data();
+    QMessageBox box(owner);
     box.setWindowTitle(qs(kProgramTitle));
     box.setText(qs(prompt));
     switch (icon) {
@@ -120,30 +135,24 @@ namespace {
 
 class QtProgress : public Progress {
   public:
-    QtProgress(QWidget* parent, const QString& caption) : dialog_(parent) {
-        dialog_.setWindowTitle(qs(kProgramTitle));
-        dialog_.setLabelText(caption);
-        dialog_.setCancelButtonText(QStringLiteral("キャンセル"));
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(500);
-        dialog_.setAutoClose(false);
-        dialog_.setAutoReset(false);
-        caption_ = caption;
+    QtProgress(QWidget* parent, const QString& caption, QPointer<QWidget>& shown)
+        : parent_(parent), caption_(caption), shown_(shown) {
         timer_.start();
     }
 
     bool step(long done, long total) override {
-        if (!due(done == total)) return !dialog_.wasCanceled();
-        dialog_.setMaximum(static_cast<int>(total));
-        dialog_.setValue(static_cast<int>(done));
-        dialog_.setLabelText(caption_ + QStringLiteral("\n%1 / %2").arg(done).arg(total));
+        if (!due(done == total)) return !canceled();
+        maximum_ = static_cast<int>(total);
+        value_ = static_cast<int>(done);
+        label_ = caption_ + QStringLiteral("\n%1 / %2").arg(done).arg(total);
         return pump();
     }
 
     bool found(long files) override {
-        if (!due(false)) return !dialog_.wasCanceled();
-        dialog_.setMaximum(0);  // a busy bar: the number to do is not known yet
-        dialog_.setLabelText(QStringLiteral("ファイルを探しています\n%1件").arg(files));
+        if (!due(false)) return !canceled();
+        maximum_ = 0;  // a busy bar: the number to do is not known yet
+        value_ = 0;
+        label_ = QStringLiteral("ファイルを探しています\n%1件").arg(files);
         return pump();
     }
 
@@ -156,14 +165,39 @@ class QtProgress : public Progress {
         return true;
     }
 
+    bool canceled() const { return dialog_ && dialog_->wasCanceled(); }
+
+    // The dialog is made only when it is shown, after half a second: a dialog
+    // made earlier shows itself on a timer of its own, which could put it over a
+    // message opened meanwhile.
     bool pump() {
-        if (!dialog_.isVisible() && timer_.elapsed() >= 500) dialog_.show();
+        if (!dialog_ && timer_.elapsed() >= 500) {
+            dialog_ = std::make_unique<QProgressDialog>(parent_);
+            dialog_->setWindowTitle(qs(kProgramTitle));
+            dialog_->setCancelButtonText(QStringLiteral("キャンセル"));
+            dialog_->setWindowModality(Qt::WindowModal);
+            dialog_->setMinimumDuration(0);
+            dialog_->setAutoClose(false);
+            dialog_->setAutoReset(false);
+            shown_ = dialog_.get();
+        }
+        if (dialog_) {
+            dialog_->setMaximum(maximum_);
+            dialog_->setValue(value_);
+            dialog_->setLabelText(label_);
+            if (!dialog_->isVisible()) dialog_->show();
+        }
         QApplication::processEvents();
-        return !dialog_.wasCanceled();
+        return !canceled();
     }
 
-    QProgressDialog dialog_;
+    QWidget* parent_;
     QString caption_;
+    QPointer<QWidget>& shown_;
+    std::unique_ptr<QProgressDialog> dialog_;
+    QString label_;
+    int maximum_ = 0;
+    int value_ = 0;
     QElapsedTimer timer_;
     qint64 lastEvents_ = -1;
 };
@@ -171,7 +205,7 @@ class QtProgress : public Progress {
 }  // namespace
 
 std::unique_ptr<Progress> QtToolkit::beginProgress(std::string_view caption) {
-    return std::make_unique<QtProgress>(window_, qs(caption));
+    return std::make_unique<QtProgress>(window_, qs(caption), progress_);
 }
 
 void QtToolkit::setMainWindow(QWidget* window, QStatusBar* statusBar) {

@@ -11,6 +11,10 @@
 
 namespace tagshelf {
 
+// Installs Qt's own Japanese texts, so the standard dialogs and buttons read as on
+// a Japanese desktop; false when they can't be found.
+bool installJapaneseQtTexts();
+
 // "desc|pattern|desc|pattern" to Qt's "desc (pattern);;desc (pattern)".
 QString qtFileFilter(std::string_view filter);
 
@@ -30,6 +34,7 @@ class QtToolkit : public Toolkit {
   private:
     QPointer<QWidget> window_;
     QPointer<QStatusBar> statusBar_;
+    QPointer<QWidget> progress_;  // the progress dialog on screen, if any
     QString lastFileName_;
 };
 

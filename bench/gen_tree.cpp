@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/codepage.h"
+#include "core/text.h"
 #include "tests/support/tag_builder.h"
 
 namespace tagshelf::bench {
@@ -155,6 +156,15 @@ PlannedFile plan(std::size_t index, const TreeOptions& options) {
     f.audioBytes = rng.between(options.minAudioBytes, options.maxAudioBytes);
     f.relativePath = std::filesystem::path(folderName(artistNo, artist)) /
                      folderName(albumNo, album) / fileNameOf(index, title);
+    const bool longValues = options.longEvery != 0 && index % options.longEvery == 0;
+    if (longValues) {
+        f.relativePath =
+            f.relativePath.parent_path() / std::string(200, 'l') / f.relativePath.filename();
+        std::string comment;
+        while (utf8Length(comment) < 200)
+            comment += "長いコメント long comment ";
+        f.comment = comment.substr(0, utf8PrefixBytes(comment, 200));
+    }
 
     switch (f.kind) {
         case FileKind::Id3v23:

@@ -34,6 +34,9 @@ struct TreeOptions {
     std::uint64_t seed = 0x7A65'5368'656C'6621ULL;
     std::size_t minAudioBytes = 20 * 1024;
     std::size_t maxAudioBytes = 60 * 1024;
+    // When not 0, every longEvery-th file has a long value: a comment of 200
+    // characters (ID3v2 files) and a path of about 300 characters (all files).
+    std::size_t longEvery = 0;
 };
 
 // One planned file: where it goes (relative to the tree's root), what it holds,

@@ -8,14 +8,19 @@
 
 int main(int argc, char** argv) {
     using namespace tagshelf::bench;
+    TreeOptions options;
+    if (argc > 1 && std::string(argv[argc - 1]) == "--long") {
+        options.longEvery = 10;  // one file in ten with a long comment and path
+        --argc;
+    }
     if (argc < 2 || argc > 3 || std::string(argv[1]) == "--help") {
         std::fprintf(stderr,
-                     "usage: tagshelf-gen-tree OUTDIR [COUNT]\n"
+                     "usage: tagshelf-gen-tree OUTDIR [COUNT] [--long]\n"
                      "Writes COUNT (default 10000) generated MP3 files in nested folders under\n"
-                     "OUTDIR; the same COUNT always gives the same files.\n");
+                     "OUTDIR; the same COUNT always gives the same files. With --long, one file\n"
+                     "in ten has a 200-character comment and a path of about 300 characters.\n");
         return argc == 2 ? 0 : 2;
     }
-    TreeOptions options;
     if (argc == 3) {
         char* end = nullptr;
         unsigned long long n = std::strtoull(argv[2], &end, 10);

@@ -25,18 +25,18 @@ struct Column {
 
 // In the order FileList and List are created (and the CSV export writes).
 inline constexpr std::array<Column, 12> kColumns{{
-    {"Title", 200, "タイトル", Align::Left, &Record::Title},
-    {"Artist", 200, "アーティスト", Align::Left, &Record::Artist},
-    {"Album", 200, "アルバム", Align::Left, &Record::Album},
-    {"Trak", 5, "トラック", Align::Right, &Record::Trak},
-    {"Year", 4, "西暦", Align::Right, &Record::Year},
+    {"Title", 4096, "タイトル", Align::Left, &Record::Title},
+    {"Artist", 4096, "アーティスト", Align::Left, &Record::Artist},
+    {"Album", 4096, "アルバム", Align::Left, &Record::Album},
+    {"Trak", 20, "トラック", Align::Right, &Record::Trak},
+    {"Year", 10, "西暦", Align::Right, &Record::Year},
     {"Day", 4, "月日", Align::Right, &Record::Day},
-    {"Genre", 200, "ジャンル", Align::Left, &Record::Genre},
+    {"Genre", 4096, "ジャンル", Align::Left, &Record::Genre},
     {"GenreNo", 3, "", Align::Left, &Record::GenreNo},
-    {"Comment", 30, "コメント", Align::Left, &Record::Comment},
+    {"Comment", 4096, "コメント", Align::Left, &Record::Comment},
     {"Encode", 30, "エンコード", Align::Left, &Record::Encode},
     {"Version", 10, "Version", Align::Left, &Record::Version},
-    {"FilePath", 200, "ファイルパス", Align::Left, &Record::FilePath},
+    {"FilePath", 4096, "ファイルパス", Align::Left, &Record::FilePath},
 }};
 
 // The eleven data columns the grid can show, k = 0..10 in the only order they
@@ -52,5 +52,9 @@ inline const Column& gridColumn(int k) {
 
 // The column names in table order, separated by ", " (for SELECT and INSERT).
 std::string columnList();
+
+// What the user calls a column's value: its header caption ("ジャンル番号" for
+// GenreNo).
+std::string_view valueName(const Column& column);
 
 }  // namespace tagshelf

@@ -304,7 +304,7 @@ Status openCatalogue(Catalogue& cat, DbConnection& conn) {
 }
 
 void showDbError(Catalogue& cat, std::string_view label, const Error& error) {
-    cat.toolkit.notice(standardErrorText(label, error));
+    cat.toolkit.showError(label, error);
 }
 
 bool fncDbOpen(Catalogue& cat, DbConnection& conn) {

@@ -7,6 +7,7 @@
 #include "catalogue/columns.h"
 #include "catalogue/db.h"
 #include "catalogue/schema.h"
+#include "core/text.h"
 
 namespace tagshelf {
 
@@ -30,6 +31,21 @@ std::string columnList() {
         out += c.name;
     }
     return out;
+}
+
+std::string_view valueName(const Column& column) {
+    return column.caption.empty() ? std::string_view("ジャンル番号") : column.caption;
+}
+
+std::optional<std::string> tooLongValue(const Record& r) {
+    for (const Column& c : kColumns) {
+        const std::size_t length = utf8Length(r.*c.member);
+        if (length > static_cast<std::size_t>(c.maxLength)) {
+            return std::string(valueName(c)) + "が長すぎます（" + std::to_string(length) +
+                   "文字、最大" + std::to_string(c.maxLength) + "文字）";
+        }
+    }
+    return std::nullopt;
 }
 
 const Record& RecordList::at(std::int64_t i) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ std::int32_t subDbRead(Catalogue& cat, RecordList& list);
 Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list);
 
 class DbConnection;
+
+// The first value of the record longer than its column allows, said for the user
+// ("コメントが長すぎます（5000文字、最大4096文字）"); nothing when every value fits.
+std::optional<std::string> tooLongValue(const Record& r);
 
 // Appends one row to `table` (FileList or List), every column from the record.
 Status appendRecord(DbConnection& conn, std::string_view table, const Record& r);

@@ -5,140 +5,11 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/columns.h"
 #include "catalogue/db.h"
+#include "catalogue/records.h"
 
 namespace tagshelf {
 
 namespace {
-
-constexpr std::string_view kGenreNames[] = {
-    "ブルース",                    // 0
-    "クラシックロック",            // 1
-    "カントリー",                  // 2
-    "ダンス",                      // 3
-    "ディスコ",                    // 4
-    "ファンク",                    // 5
-    "グランジ",                    // 6
-    "ヒップホップ",                // 7
-    "ジャズ",                      // 8
-    "メタル",                      // 9
-    "ニューエイジ",                // 10
-    "オールディーズ",              // 11
-    "その他",                      // 12
-    "ポップ",                      // 13
-    "R&B",                         // 14
-    "ラップ",                      // 15
-    "レゲエ",                      // 16
-    "ロック",                      // 17
-    "テクノ",                      // 18
-    "インダストリアル",            // 19
-    "オルタナティヴ",              // 20
-    "スカ",                        // 21
-    "デスメタル",                  // 22
-    "プランクス",                  // 23
-    "サウンドトラック",            // 24
-    "ユーロテクノ",                // 25
-    "アンビエント",                // 26
-    "トリップホップ",              // 27
-    "ヴォーカル",                  // 28
-    "ジャズ＋ファンク",            // 29
-    "フュージョン",                // 30
-    "トランス",                    // 31
-    "クラシカル",                  // 32
-    "インストゥルメンタル",        // 33
-    "アシッド",                    // 34
-    "ハウス",                      // 35
-    "ゲーム",                      // 36
-    "サウンドクリップ",            // 37
-    "ゴスペル",                    // 38
-    "ノイズ",                      // 39
-    "アルタナロック",              // 40
-    "ベース",                      // 41
-    "ソウル",                      // 42
-    "パンク",                      // 43
-    "スペース",                    // 44
-    "メディテイティブ",            // 45
-    "インストゥルメンタルポップ",  // 46
-    "インストゥルメンタルロック",  // 47
-    "エスニック",                  // 48
-    "ゴシック",                    // 49
-    "ダークウェイブ",              // 50
-    "テクノ－インダストリアル",    // 51
-    "エレクトロニック",            // 52
-    "ポップ－フォーク",            // 53
-    "ユーロダンス",                // 54
-    "ドリーム",                    // 55
-    "サザンロック",                // 56
-    "コメディ",                    // 57
-    "カルト",                      // 58
-    "ガングスタ",                  // 59
-    "トップ４０",                  // 60
-    "クリスチャンラップ",          // 61
-    "ポップ／ファンク",            // 62
-    "ジャングル",                  // 63
-    "ネイティブアメリカン",        // 64
-    "カバレット",                  // 65
-    "ニューウェイブ",              // 66
-    "サイケデリック",              // 67
-    "レイブ",                      // 68
-    "ショートゥーン",              // 69
-    "トレーラー",                  // 70
-    "ローファイ",                  // 71
-    "トライバル",                  // 72
-    "アシッドパンク",              // 73
-    "アシッドジャズ",              // 74
-    "ポルカ",                      // 75
-    "レトロ",                      // 76
-    "ミュージカル",                // 77
-    "ロックンロール",              // 78
-    "ハードロック",                // 79
-    "フォーク",                    // 80
-    "フォークロック",              // 81
-    "ナショナルフォーク",          // 82
-    "スイング",                    // 83
-    "ファーストフュージョン",      // 84
-    "べボブ",                      // 85
-    "ラテン",                      // 86
-    "リバイバル",                  // 87
-    "セルティック",                // 88
-    "ブルーグラス",                // 89
-    "アバンギャルド",              // 90
-    "ゴシックロック",              // 91
-    "プログレッシブロック",        // 92
-    "サイケデリックロック",        // 93
-    "シンフォニックロック",        // 94
-    "スローロック",                // 95
-    "ビッグバンド",                // 96
-    "コーラス",                    // 97
-    "イージーリスニング",          // 98
-    "アコースティック",            // 99
-    "ユーモア",                    // 100
-    "スピーチ",                    // 101
-    "シャンソン",                  // 102
-    "オペラ",                      // 103
-    "室内楽",                      // 104
-    "ソナタ",                      // 105
-    "シンフォニー",                // 106
-    "ブーティベース",              // 107
-    "首相",                        // 108
-    "ポルノグルーヴ",              // 109
-    "風刺",                        // 110
-    "スロージャム",                // 111
-    "クラブ",                      // 112
-    "タンゴ",                      // 113
-    "サンバ",                      // 114
-    "フォルクローレ",              // 115
-    "バラード",                    // 116
-    "パワーバラード",              // 117
-    "リズミックソウル",            // 118
-    "フリースタイル",              // 119
-    "デュエット",                  // 120
-    "パンクロック",                // 121
-    "ドラムソロ",                  // 122
-    "アカペラ",                    // 123
-    "ユーロハウス",                // 124
-    "ダンスホール",                // 125
-};
-static_assert(std::size(kGenreNames) == 126);
 
 std::string trimmedUpper(std::string_view s) {
     std::size_t b = s.find_first_not_of(' ');
@@ -151,13 +22,6 @@ std::string trimmedUpper(std::string_view s) {
 }
 
 }  // namespace
-
-GenreNames subSetGenreName() {
-    GenreNames names{};
-    for (std::size_t i = 0; i < std::size(kGenreNames); ++i)
-        names[i] = kGenreNames[i];
-    return names;
-}
 
 std::string quoteIdentifier(std::string_view name) {
     std::string out = "\"";
@@ -188,60 +52,87 @@ bool fncNoTable(Catalogue& cat, std::string_view name) {
     return true;
 }
 
+// The statements that make a table with the FileList columns and its index.
+std::string createTableSql(std::string_view table) {
+    std::string sql = "CREATE TABLE " + quoteIdentifier(table) + " (";
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        const std::string column(kColumns[i].name);
+        if (i > 0) sql += ", ";
+        sql += column + " TEXT CHECK (length(" + column +
+               ") <= " + std::to_string(kColumns[i].maxLength) + ")";
+    }
+    return sql + ")";
+}
+
+std::string createIndexSql(std::string_view table) {
+    // Rows are looked up by their path, so the path gets an index.
+    return "CREATE INDEX " + quoteIdentifier(std::string(table) + "_FilePath") + " ON " +
+           quoteIdentifier(table) + " (FilePath)";
+}
+
 Status fncCreateTable(Catalogue& cat, std::string_view name) {
     if (!fncNoTable(cat, name)) return {};
     DbConnection conn;
     if (Status s = openCatalogue(cat, conn); !s) return s;
-    std::string sql = "CREATE TABLE " + quoteIdentifier(name) + " (";
-    for (std::size_t i = 0; i < kColumns.size(); ++i) {
-        const std::string name(kColumns[i].name);
-        if (i > 0) sql += ", ";
-        sql += name + " TEXT CHECK (length(" + name +
-               ") <= " + std::to_string(kColumns[i].maxLength) + ")";
-    }
-    sql += ")";
-    // Rows are looked up by their path, so the path gets an index.
-    std::string index = "CREATE INDEX " + quoteIdentifier(std::string(name) + "_FilePath") +
-                        " ON " + quoteIdentifier(name) + " (FilePath)";
     return conn.atomically([&]() -> Status {
-        if (Status s = conn.exec(sql); !s) return s;
-        return conn.exec(index);
+        if (Status s = conn.exec(createTableSql(name)); !s) return s;
+        return conn.exec(createIndexSql(name));
     });
 }
 
-bool fncCreateGenre(Catalogue& cat) {
-    if (!fncNoTable(cat, "GENRE")) return true;
-    {
-        DbConnection conn;
-        if (!openCatalogue(cat, conn)) return false;
-        if (!conn.exec("CREATE TABLE GENRE (GenreNo INTEGER, "
-                       "Genre TEXT CHECK (length(Genre) <= 50))")) {
-            return false;
-        }
-    }
-    subInDbGenre(cat);
-    return true;
+namespace {
+
+// True when `name` is a table of exactly the FileList columns whose definition is
+// not today's.
+Result<bool> madeByAnEarlierBuild(DbConnection& conn, std::string_view name) {
+    Result<Statement> stored =
+        conn.prepare("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?");
+    if (!stored) return stored.status();
+    Result<bool> found = stored->bind(1, name).step();
+    if (!found) return found.status();
+    if (!*found || stored->text(0) == createTableSql(name)) return false;
+    Result<Statement> info =
+        conn.prepare("SELECT group_concat(name, ', ') FROM pragma_table_info(?)");
+    if (!info) return info.status();
+    Result<bool> row = info->bind(1, name).step();
+    if (!row) return row.status();
+    return *row && info->text(0) == columnList();
 }
 
-void subInDbGenre(Catalogue& cat) {
-    GenreNames names = subSetGenreName();
-    BatchScope batch(cat);
+}  // namespace
+
+Status subMigrateTable(Catalogue& cat, std::string_view name) {
     DbConnection conn;
-    if (!fncDbOpen(cat, conn)) return;
-    for (int i = 0; i < 127 && !names[i].empty(); ++i) {
-        Result<Statement> st = conn.prepare("INSERT INTO GENRE (Genreno, Genre) VALUES (?, ?)");
-        Status s = st ? st->bind(1, std::int64_t{i}).bind(2, names[i]).run() : st.status();
-        if (!s) {
-            showDbError(cat, "subInDbGenre : ", s.error());
-            return;
+    // A catalogue that can't be opened has nothing to bring up to date; the
+    // steps after this one report it.
+    if (!openCatalogue(cat, conn)) return {};
+    Result<bool> earlier = madeByAnEarlierBuild(conn, name);
+    if (!earlier || !*earlier) return earlier.status();
+    const std::string table = quoteIdentifier(name);
+    const std::string fresh = quoteIdentifier(std::string(name) + "_tagshelf_new");
+    std::string create = createTableSql(name);
+    create.replace(0, std::string("CREATE TABLE " + table).size(), "CREATE TABLE " + fresh);
+    return conn.atomically([&]() -> Status {
+        for (const std::string& sql :
+             {create, "INSERT INTO " + fresh + " SELECT " + columnList() + " FROM " + table,
+              "DROP TABLE " + table, "ALTER TABLE " + fresh + " RENAME TO " + table,
+              createIndexSql(name)}) {
+            if (Status s = conn.exec(sql); !s) return s;
         }
-    }
+        return Status{};
+    });
 }
 
 bool subCreateTables(Catalogue& cat) {
     bool made = true;
+    // A catalogue made by an earlier build is brought to today's columns first.
+    for (const char* table : {"FileList", "List"}) {
+        if (Status s = subMigrateTable(cat, table); !s) {
+            cat.toolkit.showError("subMigrateTable : ", s.error());
+        }
+    }
     if (Status s = fncCreateTable(cat, "FileList"); !s) {
-        cat.toolkit.notice(standardErrorText("fncCreateTable : ", s.error()));
+        cat.toolkit.showError("fncCreateTable : ", s.error());
         cat.toolkit.notice("テーブルの作成に失敗しました（FileList）");
         made = false;
     }

@@ -30,14 +30,20 @@ bool fncNoTable(Catalogue& cat, std::string_view name);
 // read-only file) is given back to the caller.
 Status fncCreateTable(Catalogue& cat, std::string_view name);
 
+// Brings a table with the FileList columns made by an earlier build (with other
+// column maxima) to today's definition, rows kept, in one transaction. A table
+// that is missing, already current or not of our columns is left alone.
+Status subMigrateTable(Catalogue& cat, std::string_view name);
+
 // Creates and fills GENRE when it is absent; false on any failure, no message.
 bool fncCreateGenre(Catalogue& cat);
 
 // Appends the genre rows to GENRE; shows the standard message on failure.
 void subInDbGenre(Catalogue& cat);
 
-// The tables a start makes when they are missing: FileList, then GENRE with its
-// rows, each failure shown ("テーブルの作成に失敗しました（FileList）" after the
+// The tables a start makes when they are missing, after bringing FileList and
+// List made by an earlier build up to date: FileList, then GENRE with its rows,
+// each failure shown ("テーブルの作成に失敗しました（FileList）" after the
 // engine's refusal, "テーブルの作成に失敗しました（Genre）"). False when FileList
 // could not be made.
 bool subCreateTables(Catalogue& cat);

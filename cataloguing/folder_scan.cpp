@@ -21,12 +21,6 @@ namespace tagshelf {
 
 namespace {
 
-bool endsWithMp3AnyCase(std::string_view name) {
-    if (name.size() < 4) return false;
-    std::string_view ext = name.substr(name.size() - 4);
-    return ext[0] == '.' && (ext[1] | 0x20) == 'm' && (ext[2] | 0x20) == 'p' && ext[3] == '3';
-}
-
 // How a folder's file system marks entries hidden beyond the leading ".".
 enum class HiddenMarks { None, FatAttributes, NtfsAttributes };
 
@@ -97,7 +91,7 @@ class Scanner {
             }
         }
         for (const Entry& e : entries) {
-            if (!e.directory && endsWithMp3AnyCase(e.name)) list_.files.push_back(d + e.name);
+            if (!e.directory && isMp3Name(e.name)) list_.files.push_back(d + e.name);
         }
     }
 
@@ -135,6 +129,12 @@ class Scanner {
 };
 
 }  // namespace
+
+bool isMp3Name(std::string_view name) {
+    if (name.size() < 4) return false;
+    std::string_view ext = name.substr(name.size() - 4);
+    return ext[0] == '.' && (ext[1] | 0x20) == 'm' && (ext[2] | 0x20) == 'p' && ext[3] == '3';
+}
 
 bool isHiddenOrSystem(std::uint32_t attributes) {
     return (attributes & (ATTR_HIDDEN | ATTR_SYS)) != 0;

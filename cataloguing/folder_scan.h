@@ -27,6 +27,9 @@ struct FileCollection {
 void subGetFiles(FileCollection& list, const std::string& folder, bool withSubfolders,
                  Progress* progress = nullptr);
 
+// True for a name ending in ".mp3" in any letter case (how a scan picks files).
+bool isMp3Name(std::string_view name);
+
 // The FAT/NTFS attribute bits that hide an entry: hidden (2) and system (4).
 bool isHiddenOrSystem(std::uint32_t attributes);
 

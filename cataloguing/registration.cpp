@@ -32,16 +32,32 @@ Record namedRecord(const std::string& path, const Tag& tag) {
     return r;
 }
 
-// Opens the catalogue the way every append does: fncDbOpen's own message on
-// failure, then the append reports false.
-bool append(Catalogue& cat, std::string_view label, const Record& row) {
+// Through the FilePath index: the cost does not grow with the catalogue.
+Result<bool> pathCatalogued(DbConnection& conn, std::string_view path) {
+    Result<Statement> st = conn.prepare("SELECT 1 FROM FileList WHERE FilePath = ? LIMIT 1");
+    if (!st) return st.error();
+    st->bind(1, path);
+    return st->step();
+}
+
+AddResult ended(AddOutcome outcome, Error error = {}) {
+    AddResult r;
+    r.outcome = outcome;
+    r.error = std::move(error);
+    return r;
+}
+
+Refusal errorRefusal(std::string_view label, const Error& error) {
+    return Refusal{error.description, std::string(label), error};
+}
+
+// Appends the row unless a value is too long for its column.
+std::optional<Refusal> append(Catalogue& cat, std::string_view label, const Record& row) {
+    if (std::optional<std::string> tooLong = tooLongValue(row)) return Refusal{*tooLong, {}, {}};
     DbConnection conn;
-    if (!fncDbOpen(cat, conn)) return false;
-    if (Status s = appendRecord(conn, "FileList", row); !s) {
-        showDbError(cat, label, s.error());
-        return false;
-    }
-    return true;
+    if (Status s = openCatalogue(cat, conn); !s) return errorRefusal("fncDbOpen : ", s.error());
+    if (Status s = appendRecord(conn, "FileList", row); !s) return errorRefusal(label, s.error());
+    return std::nullopt;
 }
 
 // The error a number conversion of a text that is not a number gives.
@@ -57,14 +73,10 @@ Result<bool> fncIsInDb(Catalogue& cat, std::string_view path, bool* openFailed) 
         if (openFailed) *openFailed = true;
         return true;
     }
-    // Through the FilePath index: the cost does not grow with the catalogue.
-    Result<Statement> st = conn.prepare("SELECT 1 FROM FileList WHERE FilePath = ? LIMIT 1");
-    if (!st) return st.error();
-    st->bind(1, path);
-    return st->step();
+    return pathCatalogued(conn, path);
 }
 
-bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
+std::optional<Refusal> fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = tag.IsV11 == 1 ? std::to_string(tag.Track) : " ";
     r.Year = stored(tag.Year);
@@ -76,7 +88,7 @@ bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) 
     return append(cat, "fncInDbID3v1 : ", r);
 }
 
-bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
+std::optional<Refusal> fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = stored(tag.Track);
     YearAndDay date = catalogueYearAndDay(tag);
@@ -87,10 +99,7 @@ bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) 
         r.GenreNo = "999";
     } else {
         Result<std::int32_t> number = fncTconNo(tag.Genre);
-        if (!number) {
-            showDbError(cat, "fncInDbID3v2 : ", number.error());
-            return false;
-        }
+        if (!number) return errorRefusal("fncInDbID3v2 : ", number.error());
         r.GenreNo = std::to_string(*number);
     }
     r.Comment = stored(tag.Comment);
@@ -98,7 +107,7 @@ bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) 
     return append(cat, "fncInDbID3v2 : ", r);
 }
 
-bool fncInDbID3None(Catalogue& cat, const std::string& path) {
+std::optional<Refusal> fncInDbID3None(Catalogue& cat, const std::string& path) {
     Record r;
     r.FilePath = stored(path);
     r.Version = versionText(kNoTag);
@@ -146,40 +155,63 @@ Result<std::int32_t> fncTconNo(std::string_view text) {
     return value;
 }
 
-AddResult subAddFile(Catalogue& cat, const std::string& path) {
+AddResult subAddFile(Catalogue& cat, const std::string& path, Refusals refusals) {
     AddResult result;
     if (path.empty()) return result;
-    bool openFailed = false;
-    Result<bool> known = fncIsInDb(cat, path, &openFailed);
-    if (!known) {
-        // The catalogue, not the file, is at fault (a missing table, say).
-        showDbError(cat, "fncIsInDb : ", known.error());
-        return AddResult{AddOutcome::NoCatalogue, known.error()};
+    if (refusals == Refusals::Show) {
+        bool openFailed = false;
+        Result<bool> known = fncIsInDb(cat, path, &openFailed);
+        if (!known) {
+            // The catalogue, not the file, is at fault (a missing table, say).
+            showDbError(cat, "fncIsInDb : ", known.error());
+            return ended(AddOutcome::NoCatalogue, known.error());
+        }
+        if (openFailed) return ended(AddOutcome::NoCatalogue);
+        if (*known) return result;
+    } else {
+        // During a scan nothing is shown: the caller reports the catalogue's
+        // failure once, at the end.
+        DbConnection conn;
+        Status open = openCatalogue(cat, conn);
+        const char* label = open ? "fncIsInDb : " : "fncDbOpen : ";
+        Result<bool> known = open ? pathCatalogued(conn, path) : Result<bool>(open.error());
+        if (!known) {
+            AddResult r = ended(AddOutcome::NoCatalogue, known.error());
+            r.label = label;
+            return r;
+        }
+        if (*known) return result;
     }
-    if (openFailed) return AddResult{AddOutcome::NoCatalogue, {}};
-    if (*known) return result;
 
     Result<FileTag> tag = fncReadFileTag(path);
-    if (!tag) return AddResult{AddOutcome::Unreadable, tag.error()};
-    bool ok = false;
+    if (!tag) return ended(AddOutcome::Unreadable, tag.error());
+    std::optional<Refusal> refused;
     std::int32_t audioStart = 1;
     switch (tag->family) {
         case kID3v1:
-            ok = fncInDbID3v1(cat, path, tag->v1);
+            refused = fncInDbID3v1(cat, path, tag->v1);
             break;
         case kID3v22:  // the ID3v2 family: ID3v2.2 or ID3v2.3
-            ok = fncInDbID3v2(cat, path, tag->v2);
+            refused = fncInDbID3v2(cat, path, tag->v2);
             audioStart = tag->v2.TagSize + 11;
             break;
         default:
-            ok = fncInDbID3None(cat, path);
+            refused = fncInDbID3None(cat, path);
             break;
     }
-    if (!ok) {
-        cat.toolkit.notice("データベースへ登録できませんでした");
-        return AddResult{AddOutcome::Refused, {}};
+    if (refused) {
+        if (refusals == Refusals::Show) {
+            if (refused->error) cat.toolkit.showError(refused->label, *refused->error);
+            cat.toolkit.notice("データベースへ登録できませんでした\n" + path +
+                               (refused->error ? "" : "\n" + refused->reason));
+        }
+        AddResult r = ended(AddOutcome::Refused);
+        r.refusal = refused->reason;
+        return r;
     }
-    return AddResult{AddOutcome::Registered, {}, audioStart};
+    AddResult r = ended(AddOutcome::Registered);
+    r.AudioStart = audioStart;
+    return r;
 }
 
 }  // namespace tagshelf

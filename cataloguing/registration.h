@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,7 @@ class Catalogue;
 enum class AddOutcome {
     Registered,    // a row was appended
     AlreadyThere,  // the path was catalogued already, or the path is empty
-    Refused,       // the catalogue refused the row (after the two messages)
+    Refused,       // the catalogue refused the row; see `refusal`
     Unreadable,    // the file or its tag could not be read; see `error`
     NoCatalogue,   // the catalogue could not be opened or searched (a message was shown)
 };
@@ -27,21 +28,41 @@ struct AddResult {
     AddOutcome outcome = AddOutcome::AlreadyThere;
     Error error;                  // for Unreadable
     std::int32_t AudioStart = 1;  // Registered: the first byte after an ID3v2 tag (1-based)
+    std::string refusal;          // for Refused: why, said for the user
+    std::string label;            // for NoCatalogue in a scan: the procedure that failed
 };
 
-// Registers the file at `path`.
-AddResult subAddFile(Catalogue& cat, const std::string& path);
+// How subAddFile reports a row the catalogue refuses.
+enum class Refusals {
+    Show,    // at once, in message boxes: one file is being added
+    Gather,  // only in the result, for the report at the end of a scan
+};
+
+// A row the catalogue did not take: why, said for the user, and the error with
+// the label of the procedure that failed when the engine or a number conversion
+// refused it (shown as the standard error message).
+struct Refusal {
+    std::string reason;
+    std::string label;
+    std::optional<Error> error;
+};
+
+// Registers the file at `path`. A refused row is shown as the standard error
+// message (when there is one) followed by "データベースへ登録できませんでした"
+// with the path and, for a value too long, which value.
+AddResult subAddFile(Catalogue& cat, const std::string& path, Refusals refusals = Refusals::Show);
 
 // True when FileList holds a row with that path, and also when the catalogue
 // can't be opened (after fncDbOpen's message), so the file is left alone; then
 // `openFailed` is set.
 Result<bool> fncIsInDb(Catalogue& cat, std::string_view path, bool* openFailed = nullptr);
 
-// Append one row for the file at `path`; true on success. A failure shows the
-// standard message labelled with the procedure's name.
-bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag);
-bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag);
-bool fncInDbID3None(Catalogue& cat, const std::string& path);
+// Append one row for the file at `path`; nothing on success, else why the row
+// was refused (a value longer than its column, a genre number that is not a
+// number, or the engine's refusal, labelled with the procedure's name).
+std::optional<Refusal> fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag);
+std::optional<Refusal> fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag);
+std::optional<Refusal> fncInDbID3None(Catalogue& cat, const std::string& path);
 
 // The GENRE name of an ID3v1 genre number, or an empty text (255: no genre).
 std::string fncGetGenre(Catalogue& cat, int number);

@@ -36,7 +36,7 @@ ScanReport registerFiles(Catalogue& cat, const std::vector<std::string>& files,
             report.cancelled = true;
             break;
         }
-        AddResult r = subAddFile(cat, path);
+        AddResult r = subAddFile(cat, path, Refusals::Gather);
         switch (r.outcome) {
             case AddOutcome::Registered:
                 uncommitted.push_back(engine.totalChanges());
@@ -45,12 +45,16 @@ ScanReport registerFiles(Catalogue& cat, const std::vector<std::string>& files,
                 ++report.alreadyThere;
                 break;
             case AddOutcome::Refused:
-                ++report.refused;
+                report.refused.emplace_back(path, r.refusal);
                 break;
             case AddOutcome::Unreadable:
                 report.unreadable.push_back(path);
                 break;
             case AddOutcome::NoCatalogue:
+                if (!r.label.empty()) {
+                    report.stopError = r.error;
+                    report.stopLabel = r.label;
+                }
                 break;
         }
         ++done;
@@ -83,6 +87,7 @@ ScanReport addFiles(Catalogue& cat, const std::function<FileCollection(Progress*
 }
 
 void showScanReport(Catalogue& cat, const ScanReport& report) {
+    if (report.stopError) cat.toolkit.showError(report.stopLabel, *report.stopError);
     if (report.commitError) showDbError(cat, "subDbCommit : ", *report.commitError);
     if (std::string skipped = skippedMessage(report); !skipped.empty()) {
         cat.toolkit.notice(skipped);
@@ -103,6 +108,14 @@ std::string skippedMessage(const ScanReport& report) {
             text += "\n…ほか" + std::to_string(paths.size() - kShown) + "件";
         }
     };
+    if (!report.refused.empty()) {
+        paragraph("データベースへ登録できなかったファイルが" +
+                  std::to_string(report.refused.size()) + "件あります。");
+        std::vector<std::string> lines;
+        for (const auto& [path, reason] : report.refused)
+            lines.push_back(path + "（" + reason + "）");
+        listPaths(lines);
+    }
     if (!report.unreadable.empty()) {
         paragraph("読み込めなかったファイルが" + std::to_string(report.unreadable.size()) +
                   "件あり、登録しませんでした。");

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cataloguing/folder_scan.h"
@@ -19,20 +20,24 @@ class Catalogue;
 struct ScanReport {
     long registered = 0;  // rows stored and committed
     long alreadyThere = 0;
-    long refused = 0;                     // the catalogue refused the row (a message was shown)
+    // Files whose row the catalogue refused, with why (said for the user).
+    std::vector<std::pair<std::string, std::string>> refused;
     std::vector<std::string> unreadable;  // files whose tag could not be read
     std::vector<std::string> unreadableFolders;
     long lost = 0;  // rows appended but rolled back when a commit failed
     std::optional<Error> commitError;
-    bool stopped = false;  // the catalogue could not be used: the scan gave up
-    long notDone = 0;      // files not tried because the scan stopped or was cancelled
+    bool stopped = false;            // the catalogue could not be used: the scan gave up
+    std::optional<Error> stopError;  // then what failed, and the procedure's label
+    std::string stopLabel;
+    long notDone = 0;  // files not tried because the scan stopped or was cancelled
     long total = 0;
     bool cancelled = false;  // the user stopped the search or the registration
 };
 
 // Registers each file in order through subAddFile, in batched transactions, with
-// progress; a file that can't be read is skipped and the scan goes on. Cancelling
-// stops after the current file.
+// progress; a file that can't be read or whose row is refused is skipped and the
+// scan goes on, nothing shown until the end. Cancelling stops after the current
+// file.
 ScanReport registerFiles(Catalogue& cat, const std::vector<std::string>& files, Progress* progress);
 
 // Collects the files (a folder scan or a drop) and registers them, under one
@@ -40,8 +45,9 @@ ScanReport registerFiles(Catalogue& cat, const std::vector<std::string>& files, 
 ScanReport addFiles(Catalogue& cat, const std::function<FileCollection(Progress*)>& collect,
                     Progress* progress);
 
-// Shows what went wrong in a scan: a failed commit with the standard message
-// labelled "subDbCommit : ", then one message listing what was skipped.
+// Shows what went wrong in a scan, after its progress has closed: the standard
+// message of a catalogue that could not be used or of a failed commit (labelled
+// "subDbCommit : "), then one message listing what was skipped.
 void showScanReport(Catalogue& cat, const ScanReport& report);
 
 // The message that lists what was skipped; empty when nothing was.

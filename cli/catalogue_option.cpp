@@ -24,6 +24,12 @@ bool chooseCatalogue(Catalogue& cat, const std::optional<std::string>& given, st
 void printMessagesTo(ScriptedToolkit& toolkit, std::ostream& err) {
     toolkit.onMessage = [&err](const ScriptedToolkit::Message& m) {
         std::string line = m.prompt;
+        if (m.error) {
+            // An error as one readable line: procedure, number, description, source.
+            std::string label = m.label.substr(0, m.label.find(" : "));
+            line = label + ": error " + std::to_string(m.error->number) + ": " +
+                   m.error->description + " (" + m.error->source + ")";
+        }
         for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
             line.replace(at, 1, " | ");
         }

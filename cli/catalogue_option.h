@@ -24,7 +24,8 @@ inline constexpr const char* kCatalogueOptionHelp =
 bool chooseCatalogue(Catalogue& cat, const std::optional<std::string>& given, std::ostream& err);
 
 // Prints every message the program shows on `err`, one per line: a message's own
-// line breaks become " | ".
+// line breaks become " | ", and a standard error message reads
+// "fncDbOpen: error 14: unable to open database file (SQLite)".
 void printMessagesTo(ScriptedToolkit& toolkit, std::ostream& err);
 
 }  // namespace tagshelf::cli

@@ -25,10 +25,11 @@ void printAddHelp(std::ostream& os) {
     os << "usage: tagshelf-cli add " << kArguments_add << "\n"
        << "\n"
           "Registers MP3 files and folders in the catalogue as a drop onto the main\n"
-          "window does: a PATH ending in \".mp3\" (lower case) is a file; a PATH whose\n"
-          "fourth character from the end is not \".\" is a folder, scanned with all its\n"
-          "subfolders (their files first, by name; hidden entries left out); any other\n"
-          "PATH is ignored. Files already in the catalogue are skipped.\n"
+          "window does: a FILE whose name ends in \".mp3\" (any letter case) is\n"
+          "registered; a folder is scanned with all its subfolders (their files first,\n"
+          "by name; hidden entries left out). Files already in the catalogue are\n"
+          "skipped. A PATH that does not exist, that is neither a file nor a folder, or\n"
+          "a file not named .mp3 is an error: nothing is registered then.\n"
           "\n"
        << kCatalogueOptionHelp
        << "  --create          create the catalogue file when it does not exist\n"
@@ -39,6 +40,16 @@ void printAddHelp(std::ostream& os) {
           "unreadable) and failed (refused by the catalogue, or not stored because the\n"
           "catalogue could not be written), and of folders that could not be read.\n"
           "Exit status 1 when a file or folder was unreadable or a file failed.\n";
+}
+
+// Why a path given on the command line can't be added; empty when it can.
+std::string notAddable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "no such file or folder";
+    if (S_ISDIR(st.st_mode)) return {};
+    if (!S_ISREG(st.st_mode)) return "neither a file nor a folder";
+    if (!isMp3Name(path)) return "not an MP3 file (the name does not end in .mp3)";
+    return {};
 }
 
 }  // namespace
@@ -87,6 +98,14 @@ int cmd_add(const Invocation& call) {
     Catalogue cat(toolkit);
     if (!chooseCatalogue(cat, catalogue, call.err)) return kExitFailure;
 
+    // Every path must be an MP3 file or a folder before anything is registered.
+    for (const std::string& path : paths) {
+        if (std::string wrong = notAddable(path); !wrong.empty()) {
+            call.err << "tagshelf-cli add: " << path << ": " << wrong << '\n';
+            return kExitFailure;
+        }
+    }
+
     const std::string file = cat.path();
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
@@ -106,11 +125,23 @@ int cmd_add(const Invocation& call) {
     }
 
     ScanReport report = addFiles(
-        cat, [&paths](Progress*) { return collectDropped(paths); }, nullptr);
+        cat,
+        [&paths](Progress*) {
+            FileCollection files;
+            for (const std::string& path : paths) {
+                if (std::filesystem::is_directory(path)) {
+                    subGetFiles(files, path, true);
+                } else {
+                    files.files.push_back(path);
+                }
+            }
+            return files;
+        },
+        nullptr);
     showScanReport(cat, report);
 
     long skippedCount = report.alreadyThere + static_cast<long>(report.unreadable.size());
-    long failed = report.refused + report.lost + report.notDone;
+    long failed = static_cast<long>(report.refused.size()) + report.lost + report.notDone;
     call.out << "registered " << report.registered << ", skipped " << skippedCount << ", failed "
              << failed;
     if (!report.unreadableFolders.empty()) {

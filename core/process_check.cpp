@@ -44,6 +44,17 @@ std::string executableName(const std::string& dir) {
     return name;
 }
 
+// A process that has ended but not been waited for yet (a zombie) still has its
+// folder; its state in stat, after the name in parentheses, is Z (or X).
+bool hasEnded(const std::string& dir) {
+    std::ifstream in(dir + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    const std::size_t close = stat.rfind(") ");
+    if (close == std::string::npos || close + 2 >= stat.size()) return false;
+    return stat[close + 2] == 'Z' || stat[close + 2] == 'X';
+}
+
 }  // namespace
 
 bool isProgramName(const std::string& name) {
@@ -66,7 +77,7 @@ bool fncProcessCheck(Toolkit& toolkit, const std::string& procRoot) {
         if (::stat(path.c_str(), &st) != 0) continue;  // the process has ended
         ++entries;
         if (st.st_uid != me) continue;
-        if (isProgramName(executableName(path))) ++count;
+        if (isProgramName(executableName(path)) && !hasEnded(path)) ++count;
     }
     ::closedir(dir);
     if (entries == 0) {

@@ -4,7 +4,10 @@ namespace tagshelf {
 
 MsgAnswer ScriptedToolkit::messageBox(std::string_view prompt, MsgButtons buttons, MsgIcon icon,
                                       std::optional<MsgAnswer> defaultAnswer) {
-    messages.push_back(Message{std::string(prompt), buttons, icon, defaultAnswer});
+    messages.push_back(Message{std::string(prompt), buttons, icon, defaultAnswer, progressOpen > 0,
+                               std::move(pendingLabel_), std::move(pendingError_)});
+    pendingLabel_.clear();
+    pendingError_.reset();
     if (onMessage) onMessage(messages.back());
     if (!answers.empty()) {
         MsgAnswer a = answers.front();
@@ -49,7 +52,8 @@ int ScriptedToolkit::showModal(ModalDialog& dialog) {
 namespace {
 class ScriptedProgress : public Progress {
   public:
-    explicit ScriptedProgress(ScriptedToolkit& owner) : owner_(owner) {}
+    explicit ScriptedProgress(ScriptedToolkit& owner) : owner_(owner) { ++owner_.progressOpen; }
+    ~ScriptedProgress() override { --owner_.progressOpen; }
     bool step(long, long) override {
         ++owner_.progressSteps;
         return !owner_.cancelAfter || owner_.progressSteps < *owner_.cancelAfter;
@@ -67,6 +71,12 @@ class ScriptedProgress : public Progress {
 std::unique_ptr<Progress> ScriptedToolkit::beginProgress(std::string_view) {
     ++progressDialogs;
     return std::make_unique<ScriptedProgress>(*this);
+}
+
+void ScriptedToolkit::showError(std::string_view label, const Error& error) {
+    pendingLabel_ = std::string(label);
+    pendingError_ = error;
+    notice(standardErrorText(label, error));
 }
 
 std::vector<std::string> ScriptedToolkit::prompts() const {

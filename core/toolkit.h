@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/error.h"
+
 namespace tagshelf {
 
 // Every message box carries this title.
@@ -68,6 +70,12 @@ class Toolkit {
 
     // Shows a message with only an OK button and no icon.
     void notice(std::string_view prompt) { messageBox(prompt, MsgButtons::Ok); }
+
+    // Shows the standard error message of a procedure (its label, "fncDbOpen : ",
+    // and the error) with only an OK button and no icon.
+    virtual void showError(std::string_view label, const Error& error) {
+        notice(standardErrorText(label, error));
+    }
 };
 
 // A toolkit for tests and for the command-line companion: records every message
@@ -79,6 +87,10 @@ class ScriptedToolkit : public Toolkit {
         MsgButtons buttons;
         MsgIcon icon;
         std::optional<MsgAnswer> defaultAnswer;
+        bool duringProgress = false;  // shown while long work had its progress open
+        // For a standard error message: the procedure's label and the error.
+        std::string label;
+        std::optional<Error> error;
     };
 
     MsgAnswer messageBox(std::string_view prompt, MsgButtons buttons, MsgIcon icon,
@@ -88,6 +100,7 @@ class ScriptedToolkit : public Toolkit {
     void setStatusText(std::string_view text) override;
     int showModal(ModalDialog& dialog) override;
     std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
+    void showError(std::string_view label, const Error& error) override;
 
     // Queued answers, taken in order.
     std::deque<MsgAnswer> answers;
@@ -107,6 +120,7 @@ class ScriptedToolkit : public Toolkit {
     std::vector<std::string> dialogsShown;
     std::string statusText;
     long progressSteps = 0;
+    int progressOpen = 0;  // progress objects alive now
     long searchSteps = 0;
     int progressDialogs = 0;
 
@@ -114,6 +128,10 @@ class ScriptedToolkit : public Toolkit {
     std::function<void(const Message&)> onMessage;
 
     std::vector<std::string> prompts() const;
+
+  private:
+    std::string pendingLabel_;
+    std::optional<Error> pendingError_;
 };
 
 }  // namespace tagshelf

@@ -3,9 +3,10 @@
 #
 # The program folder is $TAGSHELF_HOME (default: ~/TagShelf). The program reads its
 # INI file and catalogue from its working folder and writes the INI file on a first
-# start only in a folder whose name ends in "TagShelf"; the catalogue file must
-# exist, so an empty one (a valid empty database) is placed there when missing.
-# A later run keeps the catalogue.
+# start only in a folder whose name ends in "TagShelf", so when $TAGSHELF_HOME's
+# name does not, the program folder is the folder "TagShelf" inside it. The
+# catalogue file must exist, so an empty one is placed there when missing. A later
+# run keeps the catalogue.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 sh "$root/scripts/install-deps.sh"
@@ -20,6 +21,14 @@ fi
 cmake --build "$build" --target $targets -j"$(nproc)"
 
 home="${TAGSHELF_HOME:-$HOME/TagShelf}"
+home="${home%/}"
+case "$home" in
+    *TagShelf) ;;
+    *)
+        home="$home/TagShelf"
+        echo "TAGSHELF_HOME does not end in \"TagShelf\": the program folder is $home."
+        ;;
+esac
 mkdir -p "$home"
 cmake --install "$build" --prefix "$home" >/dev/null
 [ ! -x "$build/cli/tagshelf-cli" ] || cp "$build/cli/tagshelf-cli" "$home/"

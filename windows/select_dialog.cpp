@@ -77,7 +77,8 @@ std::vector<std::string> mountedFileSystems(const std::string& mountsFile) {
 
 DirList::DirList(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("Dir1"));
-    connect(this, &QListWidget::itemDoubleClicked, this,
+    // A double-click or Enter opens the folder; only "決定" chooses one.
+    connect(this, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { setPath(itemPath(item)); });
 }
 
@@ -137,7 +138,8 @@ bool DirList::setPath(const std::string& folderIn) {
 
 // ---- SelectDialog -------------------------------------------------------------
 
-SelectDialog::SelectDialog(Toolkit& toolkit, QWidget* parent, std::vector<std::string> drives)
+SelectDialog::SelectDialog(Toolkit& toolkit, QWidget* parent, const std::string& startFolder,
+                           std::vector<std::string> drives)
     : QDialog(parent), toolkit_(toolkit), drives_(std::move(drives)) {
     setObjectName(QStringLiteral("frm_Select"));
     setWindowTitle(QStringLiteral("フォルダを開く"));
@@ -153,6 +155,11 @@ SelectDialog::SelectDialog(Toolkit& toolkit, QWidget* parent, std::vector<std::s
     cmd_Decision->setObjectName(QStringLiteral("cmd_Decision"));
     cmd_Cansel = new QPushButton(QStringLiteral("キャンセル"), this);
     cmd_Cansel->setObjectName(QStringLiteral("cmd_Cansel"));
+    // Enter belongs to the folder list: no button presses itself on it.
+    for (QPushButton* b : {cmd_Decision, cmd_Cansel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -163,9 +170,9 @@ SelectDialog::SelectDialog(Toolkit& toolkit, QWidget* parent, std::vector<std::s
     layout->addWidget(Dir1);
     layout->addLayout(buttons);
 
-    // The dialog always opens at the root folder.
-    selectDrive("/");
-    Dir1->setPath("/");
+    // The dialog opens at the folder chosen last (at first the root folder).
+    if (!Dir1->setPath(startFolder)) Dir1->setPath("/");
+    selectDrive(driveOf(Dir1->path()));
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(cmd_Decision, &QPushButton::clicked, this, [this] { cmd_Decision_Click(); });
@@ -207,7 +214,9 @@ void SelectDialog::Drive1_Change() {
 }
 
 void SelectDialog::cmd_Decision_Click() {
-    std::string folder = Dir1->path();
+    // The highlighted folder, or the open one when none is highlighted.
+    std::string folder =
+        Dir1->currentItem() ? DirList::itemPath(Dir1->currentItem()) : Dir1->path();
     if (folder.empty() || folder.back() != '/') folder += '/';
     chosen_ = folder;
     accept();

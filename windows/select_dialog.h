@@ -1,6 +1,7 @@
 // frm_Select, the folder dialog of "フォルダを開く": a drive list of the mounted
 // file systems, a folder list showing the path to the current folder and its
-// subfolders (a double-click opens one), and the buttons "決定" and "キャンセル".
+// subfolders (a double-click or Enter opens one), and the buttons "決定" (which
+// chooses the highlighted folder) and "キャンセル".
 #pragma once
 
 #include <QComboBox>
@@ -38,7 +39,8 @@ class DirList : public QListWidget {
 class SelectDialog : public QDialog, public ModalDialog {
     Q_OBJECT
   public:
-    SelectDialog(Toolkit& toolkit, QWidget* parent = nullptr,
+    // Opens at `startFolder` (the root folder when it can't be listed).
+    SelectDialog(Toolkit& toolkit, QWidget* parent = nullptr, const std::string& startFolder = "/",
                  std::vector<std::string> drives = mountedFileSystems());
 
     int execModal() override { return exec(); }

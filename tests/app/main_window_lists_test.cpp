@@ -54,6 +54,13 @@ TEST_F(MainWindowListsTest, FolderOpenRegistersTheChosenTreeAndShowsIt) {
     EXPECT_EQ(gridColumn(w, 11), (std::vector<std::string>{b, a}));
     EXPECT_EQ(f.toolkit.progressDialogs, 1);
     EXPECT_TRUE(f.toolkit.messages.empty());
+    // The dialog opens at the folder chosen last.
+    f.toolkit.dialogScripts.push_back([&](ModalDialog& d) {
+        EXPECT_EQ(dynamic_cast<SelectDialog&>(d).Dir1->path(), music.root.str());
+        return 0;
+    });
+    w.FolderOpen_Click();
+    EXPECT_EQ(f.toolkit.dialogsShown.size(), 2u);
 }
 
 TEST_F(MainWindowListsTest, CancellingTheFolderDialogAddsNothing) {

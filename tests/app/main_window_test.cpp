@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "app/qt_toolkit.h"
 #include "tests/support/catalogue_fixture.h"
 
 namespace tagshelf::test {
@@ -96,12 +99,22 @@ TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
                                   {100000L, 0}}) {
         EXPECT_EQ(numberColumnTwips(records), twips) << records;  // 0: left as it was
     }
+    // The designed width is the least: the largest number and the count show whole.
     CatalogueFixture f;
+    {
+        BatchScope batch(f.cat);
+        for (int i = 0; i < 1234; ++i)
+            f.addRow({"t"});
+    }
     MainWindow w(f.cat);
     FileGrid& g = *w.grd_FileList;
-    EXPECT_EQ(g.columnWidthTwips(0), 300);
-    EXPECT_EQ(g.columnWidth(0), g.twipsToPixels(300));
+    EXPECT_EQ(g.columnWidthTwips(0), 500);
+    EXPECT_GE(g.columnWidth(0), g.twipsToPixels(500));
+    EXPECT_GE(g.columnWidth(0), g.numberColumnPixels(1234));
+    EXPECT_GT(g.numberColumnPixels(1234), g.numberColumnPixels(12));
     EXPECT_EQ(g.columnWidth(1), g.twipsToPixels(1500));
+    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：1234件"));
+    EXPECT_GE(w.lbl_Record->width(), w.lbl_Record->sizeHint().width());
 }
 
 TEST(MainWindow, HiddenColumnsLeaveOnlyTheChosenOnesInOrder) {
@@ -122,6 +135,15 @@ TEST(MainWindow, HiddenColumnsLeaveOnlyTheChosenOnesInOrder) {
     grid.subGridFill();
     EXPECT_EQ(grid.cellText(0, 3), qs("西暦"));
     EXPECT_EQ(grid.cellText(1, 3), qs("2000"));
+}
+
+TEST(MainWindow, QtsOwnDialogsAndButtonsReadInJapanese) {
+    ASSERT_TRUE(installJapaneseQtTexts());
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), qs("はい(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), qs("いいえ(&N)"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), qs("キャンセル"));
 }
 
 TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {

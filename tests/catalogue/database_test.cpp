@@ -70,16 +70,52 @@ TEST(Schema, TableNamesAreComparedExactlyAndOnlyTablesCount) {
 
 TEST(Schema, ColumnMaximaAreEnforcedInCharacters) {
     CatalogueFixture f;
-    std::string comment30(30, 'c');
-    EXPECT_NO_THROW(f.addRow({"a", "", "", "", "", "", "", "", comment30}));
-    EXPECT_THROW(f.addRow({"a", "", "", "", "", "", "", "", comment30 + "c"}), std::runtime_error);
     std::string title;
-    for (int i = 0; i < 200; ++i)
-        title += "あ";  // 200 characters, 600 bytes
+    for (int i = 0; i < 4096; ++i)
+        title += "あ";  // 4,096 characters, 12,288 bytes
     EXPECT_NO_THROW(f.addRow({title}));
     EXPECT_THROW(f.addRow({title + "あ"}), std::runtime_error);
-    EXPECT_THROW(f.addRow({"", "", "", "123456"}), std::runtime_error);  // Trak holds 5
+    EXPECT_NO_THROW(f.addRow({"", "", "", std::string(20, '1'), "2004-05-06"}));
+    EXPECT_THROW(f.addRow({"", "", "", std::string(21, '1')}), std::runtime_error);
+    EXPECT_THROW(f.addRow({"", "", "", "", "", "", "", "1000"}), std::runtime_error);  // GenreNo
     EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), std::vector<std::string>{"2"});
+    Record r;
+    r.Comment = std::string(4097, 'c');
+    EXPECT_EQ(tooLongValue(r), "コメントが長すぎます（4097文字、最大4096文字）");
+    r.Comment.clear();
+    r.GenreNo = "1234";
+    EXPECT_EQ(tooLongValue(r), "ジャンル番号が長すぎます（4文字、最大3文字）");
+}
+
+TEST(Schema, ACatalogueOfAnEarlierBuildIsMigratedWithItsRows) {
+    CatalogueFixture f(false);
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.cat, conn).ok());
+        std::string old = "CREATE TABLE FileList (";
+        for (const Column& c : kColumns) {
+            const std::string n(c.name);
+            old +=
+                n + " TEXT CHECK (length(" + n + ") <= " + (n == "Comment" ? "30" : "200") + "), ";
+        }
+        old.replace(old.size() - 2, 2, ")");
+        ASSERT_TRUE(conn.exec(old).ok());
+        ASSERT_TRUE(conn.exec("CREATE TABLE List (Title TEXT CHECK (length(Title) <= 1))").ok());
+    }
+    f.addRow({"kept", "", "", "", "", "", "", "", "c"});
+    EXPECT_THROW(f.addRow({"long", "", "", "", "", "", "", "", std::string(31, 'c')}),
+                 std::runtime_error);
+    ASSERT_TRUE(subCreateTables(f.cat));
+    f.addRow({"long", "", "", "", "", "", "", "", std::string(31, 'c')});
+    EXPECT_EQ(f.column("SELECT Title FROM FileList ORDER BY rowid"),
+              (std::vector<std::string>{"kept", "long"}));
+    EXPECT_EQ(f.column("SELECT count(*) FROM sqlite_master WHERE name = 'FileList_FilePath'"),
+              std::vector<std::string>{"1"});
+    // A table of other columns is not ours to rebuild.
+    EXPECT_EQ(
+        f.column("SELECT sql FROM sqlite_master WHERE name = 'List'"),
+        std::vector<std::string>{"CREATE TABLE List (Title TEXT CHECK (length(Title) <= 1))"});
+    EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
 TEST(Connection, AMissingCatalogueIsReportedAndNeverCreated) {
@@ -119,9 +155,14 @@ TEST(Connection, ACatalogueRemovedWhileOpenIsReportedOnTheNextOpen) {
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
     ASSERT_EQ(f.toolkit.messages.size(), 1u);
     EXPECT_EQ(f.toolkit.messages[0].prompt.rfind("fncDbOpen : ", 0), 0u);
-    // A new file in its place is a new catalogue.
+    // A new file in its place is a new catalogue, also when it was moved there.
     writeText(f.dbPath(), "");
     EXPECT_TRUE(fncNoTable(f.cat, "FileList"));
+    ASSERT_TRUE(fncCreateTable(f.cat, "FileList").ok());
+    std::filesystem::copy_file(f.dbPath(), f.dbPath() + ".other");
+    f.addRow({"only in the first"});
+    std::filesystem::rename(f.dbPath() + ".other", f.dbPath());
+    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
 }
 
 TEST(Connection, AReadOnlyCatalogueCanBeReadButNotChanged) {
@@ -154,7 +195,7 @@ TEST(Batch, RowsOfABatchAreStoredAndAFailedRowLeavesTheOthers) {
     {
         BatchScope batch(f.cat);
         f.addRow({"one"});
-        EXPECT_THROW(f.addRow({"", "", "", "", "", "", "", "", std::string(31, 'x')}),
+        EXPECT_THROW(f.addRow({"", "", "", "", "", "", "", "", std::string(4097, 'x')}),
                      std::runtime_error);
         f.addRow({"two"});
     }

@@ -89,24 +89,49 @@ TEST_F(RegistrationTest, AudioStartFollowsTheTag) {
     EXPECT_EQ(v2.AudioStart, 4097);
 }
 
-TEST_F(RegistrationTest, RowsTheCatalogueRefusesShowTwoMessagesAndLeaveNoRow) {
-    const std::pair<std::string, Bytes> cases[] = {
-        {"fncInDbID3v2 : エラー :  13が発生しました。 : 型が一致しません。TagShelf",
-         v23({frameV23("TCON", sjisText("(RX)Rock"))})},
-        {"fncInDbID3v2 : エラー :  275が発生しました。 : CHECK constraint failed",
-         v23({frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(31, 'c'))))})},
-        {"fncInDbID3None : エラー :  275が発生しました。", {}},
+TEST_F(RegistrationTest, LongValuesAreKeptWhole) {
+    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+    std::filesystem::create_directories(f.dir.file(deep));
+    const std::string comment(200, 'c');
+    ASSERT_EQ(add(deep + std::string(60, 'f') + ".mp3",
+                  v23({frameV23("TRCK", sjisText("10/100")),
+                       frameV23("COMM", commentBody(0, "eng", {}, raw(comment)))}))
+                  .outcome,
+              AddOutcome::Registered);
+    EXPECT_EQ(f.column("SELECT Trak || '|' || length(Comment) || '|' || length(FilePath) FROM "
+                       "FileList"),
+              std::vector<std::string>{"10/100|200|" + std::to_string(f.dir.str().size() + 307)});
+}
+
+TEST_F(RegistrationTest, RefusedRowsNameTheFileAndAreShownOrGathered) {
+    const std::string tooLong = "コメントが長すぎます（4097文字、最大4096文字）";
+    const struct {
+        Bytes tag;
+        std::vector<std::string> shown;  // the last with {path} for the file's path
+        std::string gathered;
+    } cases[] = {
+        {v23({frameV23("TCON", sjisText("(RX)Rock"))}),
+         {"fncInDbID3v2 : エラー :  13が発生しました。 : 型が一致しません。TagShelf",
+          "データベースへ登録できませんでした\n{path}"},
+         "型が一致しません。"},
+        {v23({frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(4097, 'c'))))}),
+         {"データベースへ登録できませんでした\n{path}\n" + tooLong},
+         tooLong},
     };
     int i = 0;
-    for (const auto& [message, tag] : cases) {
-        SCOPED_TRACE(message);
+    for (const auto& c : cases) {
+        const std::string name = std::to_string(++i) + ".mp3";
         f.toolkit.messages.clear();
-        // The last case has a path over 200 characters.
-        std::string name = ++i == 3 ? std::string(210, 'n') + ".mp3" : std::to_string(i) + ".mp3";
-        EXPECT_EQ(add(name, tag).outcome, AddOutcome::Refused);
-        ASSERT_EQ(f.toolkit.messages.size(), 2u);
-        EXPECT_EQ(f.toolkit.messages[0].prompt.rfind(message, 0), 0u);
-        EXPECT_EQ(f.toolkit.messages[1].prompt, "データベースへ登録できませんでした");
+        EXPECT_EQ(add(name, c.tag).outcome, AddOutcome::Refused);
+        std::vector<std::string> expected = c.shown;
+        std::string& last = expected.back();
+        last.replace(last.find("{path}"), 6, f.dir.file(name));
+        EXPECT_EQ(f.toolkit.prompts(), expected);
+        f.toolkit.messages.clear();
+        AddResult gathered = subAddFile(f.cat, f.dir.file(name), Refusals::Gather);
+        EXPECT_EQ(gathered.outcome, AddOutcome::Refused);
+        EXPECT_EQ(gathered.refusal, c.gathered);
+        EXPECT_TRUE(f.toolkit.messages.empty());
     }
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
 }

@@ -91,15 +91,47 @@ TEST(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
     ScanReport r = registerFiles(f.cat, files, nullptr);
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(r.notDone, 2);
-    EXPECT_TRUE(r.unreadable.empty());  // the files are not to blame
+    EXPECT_TRUE(r.unreadable.empty());        // the files are not to blame
+    EXPECT_TRUE(f.toolkit.messages.empty());  // until the scan's report
+    showScanReport(f.cat, r);
+    EXPECT_EQ(f.toolkit.prompts(),
+              (std::vector<std::string>{
+                  "fncIsInDb : エラー :  1が発生しました。 : no such table: FileListSQLite",
+                  "データベースを使えないため登録を中止しました。残りの2件は登録していません。"}));
+}
+
+TEST(Registering, NothingInterruptsAScanAndTheReportComesAfterItsProgress) {
+    CatalogueFixture f;
+    MusicFolder t;
+    const std::string refused = t.add(
+        "long.mp3",
+        concat({Id3v2Builder(3)
+                    .frame(frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(4097, 'c')))))
+                    .build(),
+                fakeAudio(100)}));
+    const std::string fine = t.add("ok.mp3");
+    ScanReport r;
+    {
+        auto progress = f.toolkit.beginProgress("x");
+        r = addFiles(
+            f.cat,
+            [&](Progress*) {
+                FileCollection c;
+                c.files = {refused, t.dir("gone.mp3"), fine};
+                return c;
+            },
+            progress.get());
+    }
+    EXPECT_EQ(r.registered, 1);
+    EXPECT_TRUE(f.toolkit.messages.empty());
+    showScanReport(f.cat, r);
     ASSERT_EQ(f.toolkit.messages.size(), 1u);
-    EXPECT_EQ(
-        f.toolkit.messages[0].prompt.rfind("fncIsInDb : エラー :  1が発生しました。 : no such "
-                                           "table: FileList",
-                                           0),
-        0u);
-    EXPECT_EQ(skippedMessage(r),
-              "データベースを使えないため登録を中止しました。残りの2件は登録していません。");
+    EXPECT_FALSE(f.toolkit.messages[0].duringProgress);
+    EXPECT_EQ(f.toolkit.messages[0].prompt,
+              "データベースへ登録できなかったファイルが1件あります。\n" + refused +
+                  "（コメントが長すぎます（4097文字、最大4096文字））\n\n"
+                  "読み込めなかったファイルが1件あり、登録しませんでした。\n" +
+                  t.dir("gone.mp3"));
 }
 
 TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {

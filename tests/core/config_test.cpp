@@ -106,11 +106,12 @@ TEST_F(IniTest, WritingIntoAFolderThatIsGoneFails) {
 // A fake process file system: one folder per process with an exe link and comm.
 class FakeProc {
   public:
-    void add(int pid, const std::string& exe, const std::string& comm) {
+    void add(int pid, const std::string& exe, const std::string& comm, char state = 'S') {
         std::filesystem::path p = dir.path() / std::to_string(pid);
         std::filesystem::create_directory(p);
         if (!exe.empty()) std::filesystem::create_symlink(exe, p / "exe");
         writeText((p / "comm").string(), comm + "\n");
+        writeText((p / "stat").string(), std::to_string(pid) + " (" + comm + ") " + state + " 1\n");
     }
     TempDir dir;
 };
@@ -127,6 +128,7 @@ TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
     proc.add(10, "/opt/TagShelf/TagShelf", "TagShelf");
     proc.add(11, "/usr/bin/bash", "bash");
     proc.add(12, "/opt/TagShelf/TagShelfX", "TagShelfX");
+    proc.add(14, "", "TagShelf", 'Z');  // ended, not yet waited for
     EXPECT_FALSE(fncProcessCheck(tk, proc.dir.str()));
     proc.add(13, "/tmp/TagShelf (deleted)", "TagShelf");
     EXPECT_TRUE(fncProcessCheck(tk, proc.dir.str()));

@@ -213,6 +213,21 @@ TEST(Refused, AnExistingDifferentTarget) {
     }
 }
 
+TEST(Refused, APathThatIsNotARegularFile) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.mp3"));
+    for (const char* name : {"pipe.mp3", "folder.mp3"}) {
+        for (const Scenario& s : {scenarios()[0], scenarios()[2]}) {
+            Status st = subWriteTag(dir.file(name), dir.file(name), s.newCode, s.oldCode, 1, {},
+                                    s.fields);
+            ASSERT_FALSE(st.ok()) << name;
+            EXPECT_EQ(st.error().number, name[0] == 'p' ? EINVAL : EISDIR) << name;
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
 TEST(ReadOnly, AFolderOrFileTheUserMayNotChangeIsRefusedAndTheFileStays) {
     const struct {
         Scenario s;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <filesystem>
 
 #include "core/toolkit.h"
@@ -30,9 +31,27 @@ TEST(SelectDialog, PassesTheChosenFolderWithATrailingSeparator) {
     EXPECT_EQ(DirList::itemPath(dialog.Dir1->item(0)), "/");
 }
 
+TEST(SelectDialog, ChoosesTheHighlightedFolderAndEnterOnlyOpensIt) {
+    ScriptedToolkit toolkit;
+    TempDir music;
+    fs::create_directories(music.path() / "music2" / "inner");
+    SelectDialog dialog(toolkit, nullptr, music.str());
+    ASSERT_EQ(dialog.Dir1->path(), music.str());
+    dialog.show();
+    dialog.Dir1->setFocus();
+    dialog.Dir1->setCurrentRow(dialog.Dir1->count() - 1);  // music2, below the open folder
+    QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    EXPECT_EQ(dialog.Dir1->path(), music.str() + "/music2");
+    EXPECT_TRUE(dialog.chosenFolder().empty());            // Enter chose nothing
+    dialog.Dir1->setCurrentRow(dialog.Dir1->count() - 1);  // inner
+    dialog.cmd_Decision->click();
+    EXPECT_EQ(dialog.chosenFolder(), music.str() + "/music2/inner/");
+    EXPECT_EQ(SelectDialog(toolkit, nullptr, "/no/such/folder").Dir1->path(), "/");
+}
+
 TEST(SelectDialog, AFailedDriveChangeOffersRetryThenGoesBack) {
     ScriptedToolkit toolkit;
-    SelectDialog dialog(toolkit, nullptr, {"/", "/no-such-drive"});
+    SelectDialog dialog(toolkit, nullptr, "/", {"/", "/no-such-drive"});
     toolkit.answers = {MsgAnswer::Retry, MsgAnswer::Cancel};
     dialog.Drive1->setCurrentIndex(1);
     ASSERT_EQ(toolkit.messages.size(), 2u);
