@@ -9,6 +9,7 @@
 #include "catalogue/record_list.h"
 #include "catalogue/records.h"
 #include "core/text.h"
+#include "id3/genre_list.h"
 #include "id3/reader.h"
 
 namespace tagshelf {
@@ -94,14 +95,10 @@ std::optional<Refusal> fncInDbID3v2(Catalogue& cat, const std::string& path, con
     YearAndDay date = catalogueYearAndDay(tag);
     r.Year = stored(date.year);
     r.Day = stored(date.day);
-    r.Genre = stored(fncTconName(tag.Genre));
-    if (tag.Genre.empty()) {
-        r.GenreNo = "999";
-    } else {
-        Result<std::int32_t> number = fncTconNo(tag.Genre);
-        if (!number) return errorRefusal("fncInDbID3v2 : ", number.error());
-        r.GenreNo = std::to_string(*number);
-    }
+    Result<GenreColumns> genre = fncGenreColumns(cat, tag);
+    if (!genre) return errorRefusal("fncInDbID3v2 : ", genre.error());
+    r.Genre = stored(genre->name);
+    r.GenreNo = genre->number;
     r.Comment = stored(tag.Comment);
     r.Encode = std::to_string(tag.Encode);
     return append(cat, "fncInDbID3v2 : ", r);
@@ -127,6 +124,38 @@ std::string fncGetGenre(Catalogue& cat, int number) {
         return {};
     }
     return *row ? st->text(0) : std::string();
+}
+
+namespace {
+
+bool allDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+}  // namespace
+
+Result<GenreColumns> fncGenreColumns(Catalogue& cat, const Id3v2Tag& tag) {
+    std::vector<std::string> values = tag.GenreValues;
+    if (values.empty() && !tag.Genre.empty()) values.push_back(tag.Genre);
+    GenreColumns out{"", "999"};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::string text = values[i];
+        if (allDigits(text)) text = "(" + text + ")";  // the ID3v2.4 form of "(17)"
+        std::string name = text;
+        std::optional<std::int32_t> number;
+        if (text.front() == '(' && text.find(')') != std::string::npos) {
+            Result<std::int32_t> n = fncTconNo(text);
+            if (!n) return n.error();
+            number = *n;
+            name = fncTconName(text);
+            if (name.empty()) name = fncGetGenre(cat, *number);
+        } else if (text.find_first_not_of(' ') != std::string::npos) {
+            number = genrePosition(text);
+        }
+        if (i == 0 && number) out.number = std::to_string(*number);
+        if (!name.empty()) out.name += (out.name.empty() ? "" : "/") + name;
+    }
+    return out;
 }
 
 std::string fncTconName(std::string_view text) {
@@ -191,9 +220,9 @@ AddResult subAddFile(Catalogue& cat, const std::string& path, Refusals refusals)
         case kID3v1:
             refused = fncInDbID3v1(cat, path, tag->v1);
             break;
-        case kID3v22:  // the ID3v2 family: ID3v2.2 or ID3v2.3
+        case kID3v22:  // the ID3v2 family: ID3v2.2, ID3v2.3 or ID3v2.4
             refused = fncInDbID3v2(cat, path, tag->v2);
-            audioStart = tag->v2.TagSize + 11;
+            audioStart = static_cast<std::int32_t>(audioStartOf(tag->v2));
             break;
         default:
             refused = fncInDbID3None(cat, path);

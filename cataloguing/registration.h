@@ -67,6 +67,18 @@ std::optional<Refusal> fncInDbID3None(Catalogue& cat, const std::string& path);
 // The GENRE name of an ID3v1 genre number, or an empty text (255: no genre).
 std::string fncGetGenre(Catalogue& cat, int number);
 
+// The catalogue's Genre and GenreNo of an ID3v2 tag's genre frame. Each value is
+// read as "(" number ")" name (a bare number as well, which is how ID3v2.4 writes
+// it; a number without a name takes its name from GENRE), or as a plain name whose
+// number is that of the genre list entry of that name (ignoring letter case), else
+// none. The first value gives GenreNo ("999" without one), the names joined with
+// "/" give Genre. A number that is not an integer ("(RX)") is an error.
+struct GenreColumns {
+    std::string name;
+    std::string number;
+};
+Result<GenreColumns> fncGenreColumns(Catalogue& cat, const Id3v2Tag& tag);
+
 // The two halves of a genre text "(" number ")" name: the name after the first
 // ")" and the number inside. A text not of that form has an empty name and the
 // number 0; a number that is not an integer ("()", "(RX)") is an error.

@@ -141,7 +141,7 @@ bool isID3v1(std::uint8_t code) {
     return code == kID3v1 || code == kID3v11;
 }
 bool isID3v2(std::uint8_t code) {
-    return code == kID3v22 || code == kID3v23;
+    return isID3v2Code(code);
 }
 
 // The checks the edit window makes while the user types and leaves a box.
@@ -255,7 +255,7 @@ int cmd_write(const Invocation& call) {
         printWriteHelp(call.out);
         return kExitOk;
     }
-    if (line[kVersion] && !versionCode(*line[kVersion])) {
+    if (line[kVersion] && (!versionCode(*line[kVersion]) || *line[kVersion] == "ID3v24")) {
         return usageError(call, "unknown version '" + *line[kVersion] +
                                     "' (ID3v1, ID3v11, ID3v22, ID3v23 or NONE)");
     }
@@ -270,7 +270,9 @@ int cmd_write(const Invocation& call) {
     Result<FileTag> current = fncReadFileTag(line.file);
     if (!current) return fail(current.error());
     const std::uint8_t oldCode = current->version;
-    const std::uint8_t newCode = line[kVersion] ? *versionCode(*line[kVersion]) : oldCode;
+    // A version-4 tag is written as ID3v2.3, the newest version the writer makes.
+    const std::uint8_t kept = oldCode == kID3v24 ? std::uint8_t{kID3v23} : oldCode;
+    const std::uint8_t newCode = line[kVersion] ? *versionCode(*line[kVersion]) : kept;
     if (std::optional<std::string> wrong = checkValues(line, newCode)) {
         return usageError(call, *wrong);
     }

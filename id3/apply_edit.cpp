@@ -10,7 +10,7 @@ namespace tagshelf {
 Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) {
     OldTag old;
     old.oldCode = versionCode(versionText).value_or(kNoTag);
-    if (old.oldCode == kID3v22 || old.oldCode == kID3v23) {
+    if (isID3v2Code(old.oldCode)) {
         Result<std::uint8_t> family = fncGetTagType(path);
         if (!family) return family.status();
         if (*family != kID3v22) {
@@ -20,7 +20,7 @@ Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) 
         Result<Id3v2Tag> tag = fncReadID3v2(path);
         if (!tag) return tag.status();
         old.v2Tag = std::move(*tag);
-        old.audioStart = static_cast<std::int64_t>(old.v2Tag.TagSize) + 11;
+        old.audioStart = audioStartOf(old.v2Tag);
     }
     return old;
 }

@@ -18,6 +18,38 @@ bool isIgnoredSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
+// UTF-16 from the index: FF FE marks little-endian and FE FF big-endian text and
+// the mark is skipped; without a mark the text is big-endian when
+// `bigEndianWithoutMark`, else little-endian. Units are taken up to a 0x0000 unit
+// or while two bytes remain; the index moves past the terminator.
+std::string utf16Text(const ByteRun& bytes, std::int64_t& index, bool bigEndianWithoutMark) {
+    auto twoLeft = [&] { return index >= 1 && index + 1 <= bytes.size; };
+    bool bigEndian = bigEndianWithoutMark;
+    if (twoLeft()) {
+        std::uint8_t b0 = bytes.at(index);
+        std::uint8_t b1 = bytes.at(index + 1);
+        if (b0 == 0xFF && b1 == 0xFE) {
+            bigEndian = false;
+            index += 2;
+        } else if (b0 == 0xFE && b1 == 0xFF) {
+            bigEndian = true;
+            index += 2;
+        }
+    }
+    // Reused between calls: most texts then cost no allocation here.
+    thread_local std::u16string units;
+    units.clear();
+    while (twoLeft()) {
+        std::uint8_t a = bytes.at(index);
+        std::uint8_t b = bytes.at(index + 1);
+        index += 2;
+        if (a == 0 && b == 0) break;
+        units.push_back(bigEndian ? static_cast<char16_t>((a << 8) | b)
+                                  : static_cast<char16_t>((b << 8) | a));
+    }
+    return codepage::fromUtf16(units);
+}
+
 }  // namespace
 
 std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t position,
@@ -115,33 +147,29 @@ std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t e
         index = stop + 1;
         return codepage::decode(text);
     }
-    if (encoding == 1) {
-        auto twoLeft = [&] { return index >= 1 && index + 1 <= bytes.size; };
-        bool bigEndian = false;
-        if (twoLeft()) {
-            std::uint8_t b0 = bytes.at(index);
-            std::uint8_t b1 = bytes.at(index + 1);
-            if (b0 == 0xFF && b1 == 0xFE) {
-                index += 2;
-            } else if (b0 == 0xFE && b1 == 0xFF) {
-                bigEndian = true;
-                index += 2;
-            }
-        }
-        // Reused between calls: most texts then cost no allocation here.
-        thread_local std::u16string units;
-        units.clear();
-        while (twoLeft()) {
-            std::uint8_t a = bytes.at(index);
-            std::uint8_t b = bytes.at(index + 1);
-            index += 2;
-            if (a == 0 && b == 0) break;
-            units.push_back(bigEndian ? static_cast<char16_t>((a << 8) | b)
-                                      : static_cast<char16_t>((b << 8) | a));
-        }
-        return codepage::fromUtf16(units);
-    }
+    if (encoding == 1) return utf16Text(bytes, index, false);
     return {};
+}
+
+std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding) {
+    if (encoding == 2) return utf16Text(bytes, index, true);
+    if (encoding != 3) return fncGetText(bytes, index, encoding);
+    // UTF-8 up to a 0 byte, the way encoding 0 is cut; bytes that are not UTF-8
+    // become U+FFFD.
+    const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
+    std::string_view text;
+    std::int64_t stop = index;
+    if (index >= 1 && index <= end) {
+        const auto* first = bytes.data.data() + (index - 1);
+        const auto length = static_cast<std::size_t>(end - index + 1);
+        const void* nul = std::memchr(first, 0, length);
+        const std::size_t taken =
+            nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - first) : length;
+        text = asChars({first, taken});
+        stop = index + static_cast<std::int64_t>(taken);
+    }
+    index = stop + 1;
+    return codepage::fromUtf16(codepage::toUtf16(text));
 }
 
 bool fncUncompress(std::span<const std::uint8_t> compressed, std::int64_t declaredSize,

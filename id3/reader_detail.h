@@ -86,6 +86,12 @@ ByteRun fncCutBytes(const ByteRun& bytes, std::int64_t& index, std::int64_t coun
 //  - any other encoding: empty, and the index does not move.
 std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding);
 
+// A text of an ID3v2.4 frame: encodings 0 and 1 as fncGetText reads them, 2 as
+// UTF-16 big-endian (a byte-order mark there anyway is obeyed), 3 as UTF-8 up to a
+// 0 byte (bytes that are not UTF-8 become U+FFFD); any other encoding is empty and
+// the index does not move.
+std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding);
+
 // Inflates a compressed frame's content with zlib's uncompress into `out`. False,
 // and the frame is to be skipped, when it cannot be inflated: a declared size of 0
 // or above kMaxInflatedSize, no content, or any zlib error (corrupt or cut-short

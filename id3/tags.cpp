@@ -5,15 +5,15 @@
 namespace tagshelf {
 
 namespace {
-constexpr const char* kVersionTexts[] = {"ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE"};
+constexpr const char* kVersionTexts[] = {"ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE", "ID3v24"};
 }  // namespace
 
 const char* versionText(std::uint8_t code) {
-    return kVersionTexts[code <= kNoTag ? code : static_cast<std::uint8_t>(kNoTag)];
+    return kVersionTexts[code <= kID3v24 ? code : static_cast<std::uint8_t>(kNoTag)];
 }
 
 std::optional<std::uint8_t> versionCode(std::string_view text) {
-    for (std::uint8_t code = kID3v1; code <= kNoTag; ++code) {
+    for (std::uint8_t code = kID3v1; code <= kID3v24; ++code) {
         if (text == kVersionTexts[code]) return code;
     }
     return std::nullopt;
@@ -24,7 +24,11 @@ std::uint8_t versionOf(const Id3v1Tag& tag) {
 }
 
 std::uint8_t versionOf(const Id3v2Tag& tag) {
-    return tag.Version == 2 ? kID3v22 : kID3v23;
+    return tag.Version == 2 ? kID3v22 : tag.Version == 4 ? kID3v24 : kID3v23;
+}
+
+std::int64_t audioStartOf(const Id3v2Tag& tag) {
+    return static_cast<std::int64_t>(tag.TagSize) + 11 + (tag.Footer ? 10 : 0);
 }
 
 YearAndDay catalogueYearAndDay(const Id3v2Tag& tag) {

@@ -6,22 +6,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tagshelf {
 
 // Version codes: the detector gives the family (0, 2 or 4); the readers tell 0
-// from 1 and 2 from 3; the edit window's version list and the writers use all five.
+// from 1 and 2, 3 and 5 apart; the edit window's version list and the writers use
+// the first five.
 enum VersionCode : std::uint8_t {
     kID3v1 = 0,
     kID3v11 = 1,
     kID3v22 = 2,
     kID3v23 = 3,
     kNoTag = 4,
+    kID3v24 = 5,  // read only: a version-4 tag is written as ID3v2.3
 };
 
-// "ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE": the catalogue's Version texts,
-// by code (any other code gives "NONE"), and the code of a text (exact, letter
-// case included; nothing for any other text).
+// "ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE", "ID3v24": the catalogue's
+// Version texts, by code (any other code gives "NONE"), and the code of a text
+// (exact, letter case included; nothing for any other text).
 const char* versionText(std::uint8_t code);
 std::optional<std::uint8_t> versionCode(std::string_view text);
 
@@ -56,8 +59,11 @@ struct Id3v2Tag {
     std::string CommentDesc;
     std::string Comment;
     std::string Track;        // as stored, e.g. "5/12"
-    std::string Genre;        // as stored, e.g. "(17)Rock"
-    std::uint8_t Encode = 0;  // 1 when the tag's texts are UTF-16 (encoding 1), else 0
+    std::string Genre;        // as stored, e.g. "(17)Rock"; ID3v2.4 values joined with "/"
+    std::uint8_t Encode = 0;  // 1 when the tag's texts are Unicode (UTF-16, UTF-8), else 0
+    bool Footer = false;      // ID3v2.4: a 10-byte footer follows the tag
+    // ID3v2.4: the genre frame's values one by one (empty for other versions).
+    std::vector<std::string> GenreValues;
 };
 
 // The year and the month-and-day texts the catalogue keeps for an ID3v2 tag: the
@@ -70,6 +76,15 @@ struct YearAndDay {
     std::string day;
 };
 YearAndDay catalogueYearAndDay(const Id3v2Tag& tag);
+
+// True for the codes of ID3v2 tags (2, 3 and 5).
+constexpr bool isID3v2Code(std::uint8_t code) {
+    return code == kID3v22 || code == kID3v23 || code == kID3v24;
+}
+
+// The 1-based position of the first byte after an ID3v2 tag as read: its header,
+// its frames and padding, and its footer.
+std::int64_t audioStartOf(const Id3v2Tag& tag);
 
 // The version of a tag as read: ID3v1 or ID3v1.1 by its track rule, ID3v2.2 or
 // ID3v2.3 by the frame identifiers.

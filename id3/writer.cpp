@@ -167,6 +167,7 @@ Status subWriteID3v1(const std::string& targetPath, const std::string& sourcePat
         }
         case kID3v22:
         case kID3v23:
+        case kID3v24:
             return replaceFile(sourcePath, audioThenBlock);
         default:
             return appendInPlace(sourcePath, block);

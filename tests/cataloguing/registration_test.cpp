@@ -56,8 +56,29 @@ TEST_F(RegistrationTest, EachTagKindFillsTheColumns) {
          v23({frameV23("TIT2", sjisText(" 曲名 ")), frameV23("TCON", sjisText("(17)Rock"))}),
          {},
          "ID3v23|曲名| | | | | |Rock|17| |0"},
-        {"n17.mp3", v23({frameV23("TCON", sjisText("(17)"))}), {}, "ID3v23| | | | | | | |17| |0"},
-        {"name.mp3", v23({frameV23("TCON", sjisText("Rock"))}), {}, "ID3v23| | | | | | | |0| |0"},
+        {"n17.mp3",
+         v23({frameV23("TCON", sjisText("(17)"))}),
+         {},
+         "ID3v23| | | | | | |ロック|17| |0"},
+        {"name.mp3",
+         v23({frameV23("TCON", sjisText("rock"))}),
+         {},
+         "ID3v23| | | | | | |rock|17| |0"},
+        {"jpop.mp3",
+         v23({frameV23("TCON", sjisText("J-Pop"))}),
+         {},
+         "ID3v23| | | | | | |J-Pop|999| |0"},
+        {"v24.mp3",
+         Id3v2Builder(4)
+             .frame(frameV24("TIT2", {3, 'T', 0xC3, 0xA9}))
+             .frame(frameV24("TCON", raw(std::string("\x03"
+                                                     "17\0Pop",
+                                                     7))))
+             .frame(frameV24("TDRC", raw("\x03"
+                                         "2004-05-06T12:00")))
+             .build(),
+         {},
+         "ID3v24|T\u00e9| | | |2004|506|ロック/Pop|17| |1"},
         {"date.mp3",
          v23({frameV23("TRCK", sjisText("5/12")), frameV23("TYER", sjisText("20031225")),
               frameV23("COMM", commentBody(1, "jpn", utf16(""), utf16("こんにちは")))}),

@@ -257,9 +257,7 @@ TEST(Id3v2ReaderTest, VersionRule) {
     const std::string three = codepage::encode(u8s(u8"あ")) + "XY";
     const std::string two = codepage::encode(u8s(u8"あい"));
     check({
-        {"version 4 with three-byte IDs", tagOf(4, {f3("TIT2", "a"), f3("TPE1", "b")}, 100),
-         "Version=2|Title=|Artist="},
-        {"version 4 with version 2.2 frames", tagOf(4, {f2("TT2", "read")}, 10),
+        {"version 5 walked as version 2.2", tagOf(5, {f2("TT2", "read")}, 10),
          "Version=2|Title=read"},
         {"three characters in four bytes",
          tagOf(3, {frameV23(three, raw("skip")), f2("TT2", "switched")}, 10),
@@ -267,6 +265,58 @@ TEST(Id3v2ReaderTest, VersionRule) {
         {"two characters", tagOf(3, {frameV23(two, raw("skip")), f3("TIT2", "stayed")}, 10),
          "Version=3|Title=stayed"},
     });
+}
+
+TEST(Id3v2ReaderTest, Version4) {
+    auto v4 = [](std::initializer_list<Bytes> frames, std::size_t padding = 0) {
+        Id3v2Builder b(4);
+        for (const Bytes& f : frames)
+            b.frame(f);
+        return file(b.padding(padding));
+    };
+    auto t4 = [](std::string_view id, std::uint8_t encoding, const Bytes& text,
+                 const FrameV24Options& o = {}) {
+        return frameV24(id, concat({{encoding}, text}), o);
+    };
+    const std::string long200(200, 'x');  // a size above 127: synchsafe differs from plain
+    const Bytes ffText = {0xFF, 0xFE, 'A', 0, 0xFF, 0xFE};  // UTF-16 with FF bytes
+    check({
+        {"encodings 0 to 3",
+         v4({t4("TIT2", 0, sjis(u8s(u8"題"))), t4("TPE1", 1, utf16(u8s(u8"歌"))),
+             t4("TALB", 2, utf16(u8s(u8"盤"), true, false)), t4("TRCK", 3, raw(u8s(u8"５")))}),
+         "Version=4|Title=" + u8s(u8"題") + "|Artist=" + u8s(u8"歌") + "|Album=" + u8s(u8"盤") +
+             "|Track=" + u8s(u8"５") + "|Encode=1"},
+        {"several values joined", v4({t4("TPE1", 3, raw(std::string("A\0B\0", 4)))}),
+         "Artist=A/B|Encode=1"},
+        {"synchsafe size above 127", v4({t4("TIT2", 0, raw(long200)), t4("TPE1", 0, raw("n"))}),
+         "Title=" + long200 + "|Artist=n|Encode=0"},
+        {"plain size some taggers write",
+         v4({t4("TIT2", 0, raw(long200), FrameV24Options().plain()), t4("TPE1", 0, raw("n"))}),
+         "Title=" + long200 + "|Artist=n"},
+        {"flags: group, compression, unsync, data length",
+         v4({t4("TIT2", 0, raw("g"), FrameV24Options().grouped(7)),
+             t4("TALB", 0, raw("zip"), FrameV24Options().compressed()),
+             t4("TPE1", 1, ffText, FrameV24Options().unsynchronised().withDataLength()),
+             t4("TRCK", 0, raw("9"))}),
+         "Title=g|Album=zip|Artist=A" + u8s(u8"\uFEFF") + "|Track=9"},
+        {"TDRC with a time", v4({t4("TDRC", 0, raw("2004-05-06T12:00"))}), "Year=2004|Day=506"},
+        {"TDRC with a month", v4({t4("TDRC", 0, raw("2004-05"))}), "Year=2004|Day=5"},
+        {"TDRC year only", v4({t4("TDRC", 0, raw("2004"))}), "Year=2004|Day="},
+        {"TYER and TDAT", v4({t4("TYER", 0, raw("1999")), t4("TDAT", 0, raw("2512"))}),
+         "Year=1999|Day=1225"},
+        {"comment in UTF-8", v4({frameV24("COMM", concat({{3}, raw("jpnd"), {0}, raw("c")}))}),
+         "CommentDesc=d|Comment=c|Encode=1"},
+        {"extended header and footer",
+         file(Id3v2Builder(4)
+                  .extendedHeader(concat({syncsafe(6), {1, 0}}))
+                  .frame(t4("TIT2", 0, raw("x")))
+                  .footer()),
+         "ExtHeader=1|Title=x"},
+        {"padding ends the walk", v4({t4("TIT2", 0, raw("a"))}, 30), "Title=a"},
+    });
+    const Bytes withFooter = Id3v2Builder(4).frame(t4("TIT2", 0, raw("x"))).footer().build();
+    Id3v2Tag tag = readV2(concat({withFooter, fakeAudio(100)}));
+    EXPECT_EQ(audioStartOf(tag), static_cast<std::int64_t>(withFooter.size()) + 1);
 }
 
 TEST(Id3v2ReaderTest, TheWalk) {

@@ -206,6 +206,43 @@ inline Bytes frameV23(std::string_view id, const Bytes& body, const FrameOptions
     return out;
 }
 
+// An ID3v2.4 frame: a synchsafe size (or a plain one, as some taggers write it)
+// and the version-4 format flags: group byte, compression (with the data length
+// indicator it needs), unsynchronisation of the frame, data length indicator.
+struct FrameV24Options {
+    std::optional<std::uint8_t> group;
+    bool compress = false;
+    bool unsync = false;
+    bool dataLength = false;
+    bool plainSize = false;
+
+    FrameV24Options& grouped(std::uint8_t g) { return group = g, *this; }
+    FrameV24Options& compressed() { return compress = true, *this; }
+    FrameV24Options& unsynchronised() { return unsync = true, *this; }
+    FrameV24Options& withDataLength() { return dataLength = true, *this; }
+    FrameV24Options& plain() { return plainSize = true, *this; }
+};
+
+inline Bytes frameV24(std::string_view id, const Bytes& body, const FrameV24Options& o = {}) {
+    Bytes data = o.compress ? zlibCompress(body) : body;
+    if (o.unsync) data = unsynchronise(data);
+    Bytes extra;
+    std::uint8_t format = 0;
+    if (o.group) {
+        format |= 0x40;
+        extra.push_back(*o.group);
+    }
+    if (o.compress) format |= 0x08;
+    if (o.unsync) format |= 0x02;
+    if (o.dataLength || o.compress) {
+        format |= 0x01;
+        append(extra, syncsafe(static_cast<std::uint32_t>(body.size())));
+    }
+    const auto size = static_cast<std::uint32_t>(extra.size() + data.size());
+    return concat({raw(id.substr(0, 4)), o.plainSize ? be32(size) : syncsafe(size),
+                   Bytes{0x00, format}, extra, data});
+}
+
 inline Bytes frameV22(std::string_view id, const Bytes& body,
                       std::optional<std::uint32_t> sizeField = std::nullopt) {
     Bytes out = raw(id.substr(0, 3));
@@ -270,12 +307,23 @@ class Id3v2Builder {
         sizeField_ = size;
         return *this;
     }
+    // ID3v2.4: a footer ("3DI" and the header's fields) after the tag.
+    Id3v2Builder& footer() {
+        footer_ = true;
+        return *this;
+    }
 
     Bytes build() const {
         Bytes stored = unsync_ ? unsynchronise(body_) : body_;
-        std::uint8_t flags = unsync_ ? (flags_ | 0x80) : flags_;
+        std::uint8_t flags = (unsync_ ? (flags_ | 0x80) : flags_) | (footer_ ? 0x10 : 0);
         auto size = sizeField_.value_or(static_cast<std::uint32_t>(stored.size()));
-        return concat({id3v2Header(version_, revision_, flags, size), stored});
+        Bytes out = concat({id3v2Header(version_, revision_, flags, size), stored});
+        if (footer_) {
+            Bytes end = id3v2Header(version_, revision_, flags, size);
+            std::copy_n("3DI", 3, end.begin());
+            append(out, end);
+        }
+        return out;
     }
 
   private:
@@ -283,6 +331,7 @@ class Id3v2Builder {
     std::uint8_t revision_;
     std::uint8_t flags_ = 0;
     bool unsync_ = false;
+    bool footer_ = false;
     std::optional<std::uint32_t> sizeField_;
     Bytes body_;
 };

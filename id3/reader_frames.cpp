@@ -1,0 +1,144 @@
+#include "id3/reader_frames.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace tagshelf {
+
+namespace {
+
+struct FrameKind {
+    const char* id;
+    Field field;
+};
+
+constexpr FrameKind kFramesV22[] = {
+    {"TT2", Field::Title}, {"TP1", Field::Artist}, {"TAL", Field::Album}, {"TRK", Field::Track},
+    {"TCO", Field::Genre}, {"TYE", Field::Year},   {"TDA", Field::Day},   {"COM", Field::Comment},
+};
+constexpr FrameKind kFramesV23[] = {
+    {"TIT2", Field::Title}, {"TPE1", Field::Artist},  {"TALB", Field::Album},
+    {"TRCK", Field::Track}, {"TCON", Field::Genre},   {"TYER", Field::Year},
+    {"TDAY", Field::Day},   {"COMM", Field::Comment},
+};
+// Version 4 dates the recording with TDRC; the date frames of version 3 are read
+// too, as taggers still write them.
+constexpr FrameKind kFramesV24[] = {
+    {"TIT2", Field::Title},   {"TPE1", Field::Artist}, {"TALB", Field::Album},
+    {"TRCK", Field::Track},   {"TCON", Field::Genre},  {"TDRC", Field::Recorded},
+    {"TYER", Field::Year},    {"TDAT", Field::Day},    {"TDAY", Field::Day},
+    {"COMM", Field::Comment},
+};
+
+template <std::size_t N>
+std::optional<Field> find(const FrameKind (&table)[N], std::span<const std::uint8_t> id) {
+    for (const FrameKind& kind : table) {
+        if (std::strlen(kind.id) == id.size() && std::memcmp(kind.id, id.data(), id.size()) == 0) {
+            return kind.field;
+        }
+    }
+    return std::nullopt;
+}
+
+// A text frame's text: after its encoding byte, up to the terminator. In an
+// ID3v2.4 tag every value of the frame, joined with "/"; `values` gets them apart.
+std::string textOf(const ByteRun& content, bool v24, std::vector<std::string>* values = nullptr) {
+    if (content.size <= 1) return {};
+    std::int64_t index = 1;
+    if (!v24) return fncGetText(content, index, 0xFF);
+    const std::uint8_t encoding = content.at(index++);
+    std::string joined;
+    while (index <= content.size) {
+        const std::int64_t before = index;
+        std::string value = fncGetTextV24(content, index, encoding);
+        if (index == before) break;  // nothing more can be read
+        if (value.empty()) continue;
+        if (!joined.empty()) joined += "/";
+        joined += value;
+        if (values) values->push_back(std::move(value));
+    }
+    return joined;
+}
+
+// TDRC ("2004", "2004-05", "2004-05-06T12:00"): the year, and the month and day
+// as the catalogue keeps them (month first, without a leading zero).
+void readRecordingTime(const std::string& text, Id3v2Tag& tag) {
+    tag.Year = leadingNumeral(text.substr(0, 4));
+    auto twoDigits = [&](std::size_t at) {
+        return text.size() >= at + 2 && std::isdigit(static_cast<unsigned char>(text[at])) &&
+                       std::isdigit(static_cast<unsigned char>(text[at + 1]))
+                   ? text.substr(at, 2)
+                   : std::string();
+    };
+    const std::string month = text.size() > 4 && text[4] == '-' ? twoDigits(5) : std::string();
+    const std::string day =
+        !month.empty() && text.size() > 7 && text[7] == '-' ? twoDigits(8) : std::string();
+    tag.Day = month.empty() ? std::string() : leadingNumeral(month + day);
+}
+
+}  // namespace
+
+std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
+    if (version == 4) return find(kFramesV24, id);
+    return id.size() == 4 ? find(kFramesV23, id) : find(kFramesV22, id);
+}
+
+std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at) {
+    std::int64_t value = 0;
+    for (std::size_t i = at; i < at + 4; ++i)
+        value = value * 128 + (i < bytes.size() ? (bytes[i] & 0x7F) : 0);
+    return value;
+}
+
+void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitness& witness,
+               bool v24) {
+    if (field == Field::Comment) {
+        std::int64_t index = 1;
+        std::uint8_t encoding = content.at(index);
+        index += 1;
+        if (content.size >= 1) witness.comment = encoding;
+        fncCutBytes(content, index, 3);  // language
+        auto text = [&] {
+            return v24 ? fncGetTextV24(content, index, encoding)
+                       : fncGetText(content, index, encoding);
+        };
+        tag.CommentDesc = text();
+        tag.Comment = content.size > 5 && index <= content.size ? text() : std::string();
+        return;
+    }
+    if (content.size >= 1) witness.text = content.at(1);
+    switch (field) {
+        case Field::Title:
+            tag.Title = textOf(content, v24);
+            break;
+        case Field::Artist:
+            tag.Artist = textOf(content, v24);
+            break;
+        case Field::Album:
+            tag.Album = textOf(content, v24);
+            break;
+        case Field::Track:
+            tag.Track = textOf(content, v24);
+            break;
+        case Field::Genre:
+            tag.GenreValues.clear();
+            tag.Genre = textOf(content, v24, v24 ? &tag.GenreValues : nullptr);
+            break;
+        case Field::Year:
+            tag.Year = content.size <= 1 ? std::string() : leadingNumeral(textOf(content, v24));
+            break;
+        case Field::Day:
+            tag.Day =
+                content.size <= 1 ? std::string() : monthDayFromDayMonth(textOf(content, v24));
+            break;
+        case Field::Recorded:
+            readRecordingTime(textOf(content, v24), tag);
+            break;
+        case Field::Comment:
+            break;
+    }
+}
+
+}  // namespace tagshelf

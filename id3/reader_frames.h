@@ -1,0 +1,49 @@
+// Reading the content of one ID3v2 frame into the tag as read: which frames the
+// readers use, the field each fills and by which rule, and the witness of the
+// tag's text encoding. Shared by the walk of ID3v2.2/ID3v2.3 tags and that of
+// ID3v2.4 tags.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "id3/reader_detail.h"
+#include "id3/tags.h"
+
+namespace tagshelf {
+
+enum class Field { Title, Artist, Album, Track, Genre, Year, Day, Comment, Recorded };
+
+// The field a frame fills, by its identifier in a tag of that major version (2,
+// 3 or 4; the identifier has 3 bytes in version 2, else 4); nothing for a frame
+// the readers don't use.
+std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version);
+
+// Which encoding the tag's texts use: the last comment frame decides; without one,
+// the last text frame read. Frames without an encoding byte (empty) tell nothing.
+// Encoding 1 gives 1; in an ID3v2.4 tag so do 2 (UTF-16 big-endian) and 3 (UTF-8).
+struct EncodingWitness {
+    std::optional<std::uint8_t> comment;
+    std::optional<std::uint8_t> text;
+
+    std::uint8_t result(bool v24) const {
+        std::optional<std::uint8_t> e = comment ? comment : text;
+        return e && (*e == 1 || (v24 && (*e == 2 || *e == 3))) ? 1 : 0;
+    }
+};
+
+// Reads a frame's content (encoding byte first) into its field. In an ID3v2.4
+// tag the encodings 2 and 3 are read too, and a text frame's several values
+// (separated by NUL) are joined with "/".
+void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitness& witness,
+               bool v24);
+
+// The ID3v2.4 frame walk: the frames of a version-4 tag whose extended header (if
+// any) is skipped; `tagBytes` is the whole tag from its header on, cut at its end.
+void walkID3v24(std::span<const std::uint8_t> tagBytes, Id3v2Tag& tag);
+
+// 28 bits from four bytes of 7 bits, most significant first (the top bits ignored).
+std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at);
+
+}  // namespace tagshelf
