@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 
+#include "windows/file_names.h"
+
 namespace tagshelf {
 
 namespace {
@@ -95,7 +97,7 @@ std::optional<std::string> QtToolkit::openFileDialog(std::string_view filter) {
         QFileDialog::getOpenFileName(window_, QString(), lastFileName_, qtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     lastFileName_ = name;
-    return name.toStdString();
+    return localPathBytes(name);
 }
 
 std::optional<std::string> QtToolkit::saveFileDialog(std::string_view filter) {
@@ -105,7 +107,7 @@ std::optional<std::string> QtToolkit::saveFileDialog(std::string_view filter) {
                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
     lastFileName_ = name;
-    return name.toStdString();
+    return localPathBytes(name);
 }
 
 void QtToolkit::setStatusText(std::string_view text) {

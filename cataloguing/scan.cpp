@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/db.h"
 #include "cataloguing/registration.h"
+#include "core/text.h"
 
 namespace tagshelf {
 
@@ -55,6 +56,9 @@ ScanReport registerFiles(Catalogue& cat, const std::vector<std::string>& files,
         }
         ++done;
         settle();
+        // A full or failing disk met by an append rolls the batch back; the
+        // append's own message has reported it, once.
+        if (report.commitError && r.outcome == AddOutcome::Refused) report.commitErrorShown = true;
         // Without a usable catalogue every further file would fail the same way.
         if (r.outcome == AddOutcome::NoCatalogue || report.commitError) {
             report.stopped = true;
@@ -83,7 +87,9 @@ ScanReport addFiles(Catalogue& cat, const std::function<FileCollection(Progress*
 }
 
 void showScanReport(Catalogue& cat, const ScanReport& report) {
-    if (report.commitError) showDbError(cat, "subDbCommit : ", *report.commitError);
+    if (report.commitError && !report.commitErrorShown) {
+        showDbError(cat, "subDbCommit : ", *report.commitError);
+    }
     if (std::string skipped = skippedMessage(report); !skipped.empty()) {
         cat.toolkit.notice(skipped);
     }
@@ -98,7 +104,7 @@ std::string skippedMessage(const ScanReport& report) {
     };
     auto listPaths = [&text](const std::vector<std::string>& paths) {
         for (std::size_t i = 0; i < paths.size() && i < kShown; ++i)
-            text += "\n" + paths[i];
+            text += "\n" + pathForDisplay(paths[i]);
         if (paths.size() > kShown) {
             text += "\n…ほか" + std::to_string(paths.size() - kShown) + "件";
         }

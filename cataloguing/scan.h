@@ -24,6 +24,7 @@ struct ScanReport {
     std::vector<std::string> unreadableFolders;
     long lost = 0;  // rows appended but rolled back when a commit failed
     std::optional<Error> commitError;
+    bool commitErrorShown = false;  // the append that met it showed it already
     bool stopped = false;  // the catalogue could not be used: the scan gave up
     long notDone = 0;      // files not tried because the scan stopped or was cancelled
     long total = 0;
@@ -41,7 +42,8 @@ ScanReport addFiles(Catalogue& cat, const std::function<FileCollection(Progress*
                     Progress* progress);
 
 // Shows what went wrong in a scan: a failed commit with the standard message
-// labelled "subDbCommit : ", then one message listing what was skipped.
+// labelled "subDbCommit : " (unless an append showed it), then one message
+// listing what was skipped.
 void showScanReport(Catalogue& cat, const ScanReport& report);
 
 // The message that lists what was skipped; empty when nothing was.
