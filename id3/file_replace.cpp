@@ -39,21 +39,35 @@ Result<File> openRegularFile(const std::string& path, int flags) {
     return file;
 }
 
-// Creates a hidden file beside `path` ("." + its name + suffix, a number added
-// while that name is taken), never over an existing name.
-Result<File> createHidden(const std::string& path, const std::string& suffix, mode_t mode) {
+// The hidden name beside `path`: "." + its name + suffix, and a number from 1 on.
+std::string hiddenName(const std::string& path, const std::string& suffix, int n) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = path.substr(folder.size());
+    const std::string tail = n == 0 ? suffix : suffix + std::to_string(n);
+    // A long name is shortened so that the hidden one still fits.
+    return folder + "." + name.substr(0, kNameMax - 1 - tail.size()) + tail;
+}
+
+// Creates a hidden file beside `path`, never over an existing name; `number`
+// tells which of the names it got.
+Result<File> createHidden(const std::string& path, const std::string& suffix, mode_t mode,
+                          int* number = nullptr) {
     for (int n = 0; n < 1000; ++n) {
-        const std::string tail = n == 0 ? suffix : suffix + std::to_string(n);
-        // A long name is shortened so that the hidden one still fits.
-        const std::string candidate =
-            folder + "." + name.substr(0, kNameMax - 1 - tail.size()) + tail;
-        Result<File> file = File::open(candidate, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, mode);
+        Result<File> file =
+            File::open(hiddenName(path, suffix, n), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, mode);
+        if (number) *number = n;
         if (file || file.error().number != EEXIST) return file;
     }
     return fileops::refusal(EEXIST, "no free name for a temporary file", "create beside " + path);
+}
+
+// New files left behind by writes that were killed took the names before
+// `taken`; once a write has succeeded they are deleted. (A copy of old bytes is
+// never deleted this way: it may be all that is left of a file.)
+void removeLeftovers(const std::string& path, int taken) {
+    for (int n = 0; n < taken; ++n)
+        (void)fileSystem().unlink(hiddenName(path, kNewSuffix, n).c_str());
 }
 
 // Deletes a file of ours after `error`, and reports both when that fails too.
@@ -162,7 +176,8 @@ Status replaceFile(const std::string& givenPath, const ContentWriter& write) {
     if (!sourceStat) return sourceStat.status();
     if (sourceStat->st_nlink > 1) return rewriteLinkedFile(*source, *sourceStat, write);
 
-    Result<File> created = createHidden(path, kNewSuffix, 0600);
+    int number = 0;
+    Result<File> created = createHidden(path, kNewSuffix, 0600, &number);
     if (!created) return created.status();
     File target = std::move(*created);
     const std::string temp = target.path();
@@ -188,6 +203,7 @@ Status replaceFile(const std::string& givenPath, const ContentWriter& write) {
     // A closed File keeps its path: removeAfter deletes the new file by it.
     if (!replaced) return removeAfter(replaced.error(), target);
     (void)fileops::syncFolder(fileops::folderOf(path));
+    removeLeftovers(path, number);
     return {};
 }
 
@@ -201,7 +217,8 @@ Status createFileFrom(const std::string& target, const std::string& sourcePath,
     if (fileops::exists(target)) {
         return fileops::refusal(EEXIST, "the file to write already exists", "create " + target);
     }
-    Result<File> created = createHidden(target, kNewSuffix, sourceStat->st_mode & 0777);
+    int number = 0;
+    Result<File> created = createHidden(target, kNewSuffix, sourceStat->st_mode & 0777, &number);
     if (!created) return created.status();
     File out = std::move(*created);
     const std::string temp = out.path();
@@ -214,6 +231,7 @@ Status createFileFrom(const std::string& target, const std::string& sourcePath,
         return removeAfter(systemError(errno, "rename " + temp + " to " + target), out);
     }
     (void)fileops::syncFolder(fileops::folderOf(target));
+    removeLeftovers(target, number);
     return {};
 }
 

@@ -102,5 +102,16 @@ TEST(KilledWrite, AtRandomMoments) {
     }
 }
 
+TEST(KilledWrite, WhatAKilledWriteLeftGoesWithTheNextOne) {
+    for (const Scenario& s : test::scenarios(1000)) {
+        if (s.name != std::string_view("rewrite") && s.name != std::string_view("new file")) continue;
+        fileops::FileSystem real;
+        const auto good = run(s, real, test::TempDir()).files;
+        test::TempDir dir;
+        test::writeText(dir.file("." + s.target + ".tagshelf-new"), "left by a kill");
+        EXPECT_EQ(run(s, real, dir).files, good) << s.name;
+    }
+}
+
 }  // namespace
 }  // namespace tagshelf
