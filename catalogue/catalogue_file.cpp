@@ -35,8 +35,7 @@ bool soundHeader(const unsigned char* h, std::uint64_t fileSize, bool journalBes
     // (left by a crash) is still to be played back.
     const std::uint32_t pages = bigEndian(h + 28, 4);
     const bool countValid = bigEndian(h + 92, 4) == bigEndian(h + 24, 4);
-    return !countValid || journalBeside ||
-           fileSize >= static_cast<std::uint64_t>(pages) * pageSize;
+    return !countValid || journalBeside || fileSize >= static_cast<std::uint64_t>(pages) * pageSize;
 }
 
 // The schema read through a read-only connection.

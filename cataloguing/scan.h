@@ -25,8 +25,8 @@ struct ScanReport {
     long lost = 0;  // rows appended but rolled back when a commit failed
     std::optional<Error> commitError;
     bool commitErrorShown = false;  // the append that met it showed it already
-    bool stopped = false;  // the catalogue could not be used: the scan gave up
-    long notDone = 0;      // files not tried because the scan stopped or was cancelled
+    bool stopped = false;           // the catalogue could not be used: the scan gave up
+    long notDone = 0;               // files not tried because the scan stopped or was cancelled
     long total = 0;
     bool cancelled = false;  // the user stopped the search or the registration
 };

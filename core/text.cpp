@@ -41,9 +41,11 @@ bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : (c >> 4) == 0xE ? 3
-                              : c >= 0xF0 && c <= 0xF4                  ? 4
-                                                                        : 0;
+        const std::size_t n = c < 0x80                 ? 1
+                              : c >= 0xC2 && c <= 0xDF ? 2
+                              : (c >> 4) == 0xE        ? 3
+                              : c >= 0xF0 && c <= 0xF4 ? 4
+                                                       : 0;
         if (n == 0 || i + n > bytes.size()) return false;
         unsigned int code = n == 1 ? c : c & (0xFF >> (n + 1));
         for (std::size_t k = 1; k < n; ++k) {

@@ -49,25 +49,25 @@ std::string hiddenName(const std::string& path, const std::string& suffix, int n
     return folder + "." + name.substr(0, kNameMax - 1 - tail.size()) + tail;
 }
 
-// Creates a hidden file beside `path`, never over an existing name; `number`
-// tells which of the names it got.
-Result<File> createHidden(const std::string& path, const std::string& suffix, mode_t mode,
-                          int* number = nullptr) {
+// Creates a hidden file beside `path`, never over an existing name.
+Result<File> createHidden(const std::string& path, const std::string& suffix, mode_t mode) {
     for (int n = 0; n < 1000; ++n) {
         Result<File> file =
             File::open(hiddenName(path, suffix, n), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, mode);
-        if (number) *number = n;
         if (file || file.error().number != EEXIST) return file;
     }
     return fileops::refusal(EEXIST, "no free name for a temporary file", "create beside " + path);
 }
 
-// New files left behind by writes that were killed took the names before
-// `taken`; once a write has succeeded they are deleted. (A copy of old bytes is
-// never deleted this way: it may be all that is left of a file.)
-void removeLeftovers(const std::string& path, int taken) {
-    for (int n = 0; n < taken; ++n)
-        (void)fileSystem().unlink(hiddenName(path, kNewSuffix, n).c_str());
+// Deletes the new files that writes of `path` which were killed left behind,
+// so that at most one is ever there. (A copy of old bytes is never deleted this
+// way: it may be all that is left of a file.)
+void removeLeftovers(const std::string& path) {
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = hiddenName(path, kNewSuffix, n);
+        if (!fileops::exists(name)) return;
+        (void)fileSystem().unlink(name.c_str());
+    }
 }
 
 // Deletes a file of ours after `error`, and reports both when that fails too.
@@ -176,8 +176,8 @@ Status replaceFile(const std::string& givenPath, const ContentWriter& write) {
     if (!sourceStat) return sourceStat.status();
     if (sourceStat->st_nlink > 1) return rewriteLinkedFile(*source, *sourceStat, write);
 
-    int number = 0;
-    Result<File> created = createHidden(path, kNewSuffix, 0600, &number);
+    removeLeftovers(path);
+    Result<File> created = createHidden(path, kNewSuffix, 0600);
     if (!created) return created.status();
     File target = std::move(*created);
     const std::string temp = target.path();
@@ -195,15 +195,14 @@ Status replaceFile(const std::string& givenPath, const ContentWriter& write) {
     if (fileSystem().lstat(path.c_str(), &now) != 0) {
         replaced = systemError(errno, "check " + path);
     } else if (now.st_dev != sourceStat->st_dev || now.st_ino != sourceStat->st_ino) {
-        replaced = fileops::refusal(EBUSY, "the file was replaced while it was written",
-                                    "check " + path);
+        replaced =
+            fileops::refusal(EBUSY, "the file was replaced while it was written", "check " + path);
     } else if (fileSystem().rename(temp.c_str(), path.c_str()) != 0) {
         replaced = systemError(errno, "rename " + temp + " to " + path);
     }
     // A closed File keeps its path: removeAfter deletes the new file by it.
     if (!replaced) return removeAfter(replaced.error(), target);
     (void)fileops::syncFolder(fileops::folderOf(path));
-    removeLeftovers(path, number);
     return {};
 }
 
@@ -217,8 +216,8 @@ Status createFileFrom(const std::string& target, const std::string& sourcePath,
     if (fileops::exists(target)) {
         return fileops::refusal(EEXIST, "the file to write already exists", "create " + target);
     }
-    int number = 0;
-    Result<File> created = createHidden(target, kNewSuffix, sourceStat->st_mode & 0777, &number);
+    removeLeftovers(target);
+    Result<File> created = createHidden(target, kNewSuffix, sourceStat->st_mode & 0777);
     if (!created) return created.status();
     File out = std::move(*created);
     const std::string temp = out.path();
@@ -231,7 +230,6 @@ Status createFileFrom(const std::string& target, const std::string& sourcePath,
         return removeAfter(systemError(errno, "rename " + temp + " to " + target), out);
     }
     (void)fileops::syncFolder(fileops::folderOf(target));
-    removeLeftovers(target, number);
     return {};
 }
 

@@ -9,7 +9,7 @@
 // catalogues them: "." + the file's name + ".tagshelf-new" for a new content
 // being written, ".tagshelf-old" for a copy of the old content (a number is added
 // when the name is taken). A write that is killed may leave its new file behind;
-// the next successful write of the same file deletes it.
+// the next write of the same file deletes it first.
 //
 // Rewriting a file in place of itself (replaceFile):
 //  1. open the file (read and write: a file the user may not change is refused

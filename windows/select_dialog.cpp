@@ -120,16 +120,16 @@ bool DirList::setPath(const std::string& folderIn) {
     int depth = 0;
     for (const std::string& p : chain) {
         std::string label = p == "/" ? "/" : p.substr(p.find_last_of('/') + 1);
-        auto* item =
-            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + displayPath(label));
+        auto* item = new QListWidgetItem(openIcon,
+                                         QString(depth * 2, QLatin1Char(' ')) + displayPath(label));
         item->setData(kPathRole, QByteArray::fromStdString(p));
         addItem(item);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const std::string& name : children) {
-        auto* item =
-            new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + displayPath(name));
+        auto* item = new QListWidgetItem(closedIcon,
+                                         QString(depth * 2, QLatin1Char(' ')) + displayPath(name));
         item->setData(kPathRole, QByteArray::fromStdString(base + name));
         addItem(item);
     }

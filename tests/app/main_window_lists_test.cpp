@@ -139,7 +139,8 @@ TEST_F(MainWindowListsTest, ANameThatIsNotUtf8IsDroppedStoredAndShownReadably) {
     MainWindow w(f.cat);
     QMimeData data;
     data.setData("text/uri-list",
-                 "file://" + QByteArray::fromStdString(music.dir("\x8b\xc8/")).toPercentEncoding("/") +
+                 "file://" +
+                     QByteArray::fromStdString(music.dir("\x8b\xc8/")).toPercentEncoding("/") +
                      "\r\n");
     w.grd_FileList->takeDrop(data);
     QApplication::processEvents();

@@ -124,7 +124,8 @@ TEST_F(StartupTest, AFileThatIsNotACatalogueGetsOneMessageAndIsLeftAsItIs) {
         for (bool readable : {true, false}) {
             TempDir dir("TagShelf");
             const std::string file = dir.file("TagShelfList.mdb");
-            writeText(dir.file("TagShelf.ini"), "[APP]\r\nPATH=x\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
+            writeText(dir.file("TagShelf.ini"),
+                      "[APP]\r\nPATH=x\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
             const bool folder = content.empty();
             if (folder) {
                 std::filesystem::create_directory(file);

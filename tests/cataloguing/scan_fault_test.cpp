@@ -41,7 +41,8 @@ TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
     }
     for (int error : {SQLITE_FULL, SQLITE_IOERR}) {
         for (std::size_t n = 1; n <= calls; ++n) {
-            SCOPED_TRACE("failing from call " + std::to_string(n) + " with " + std::to_string(error));
+            SCOPED_TRACE("failing from call " + std::to_string(n) + " with " +
+                         std::to_string(error));
             CatalogueFixture f;
             ScanReport r;
             {

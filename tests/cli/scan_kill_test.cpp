@@ -98,7 +98,10 @@ TEST(KilledScan, AtEveryWriteAndFlushOfTheCatalogue) {
     Tree tree(8);
     const std::string empty = tree.folder.root.file("empty.db");
     makeCatalogue(empty);
-    const auto fresh = [&] { std::filesystem::copy_file(empty, tree.db, std::filesystem::copy_options::overwrite_existing); };
+    const auto fresh = [&] {
+        std::filesystem::copy_file(empty, tree.db,
+                                   std::filesystem::copy_options::overwrite_existing);
+    };
     std::size_t kills = 0;
     for (std::size_t call = 1;; ++call) {
         fresh();
@@ -117,7 +120,8 @@ TEST(KilledScan, AtEveryWriteAndFlushOfTheCatalogue) {
             break;
         }
         ++kills;
-        EXPECT_EQ(scanLikeTheWindow(tree, std::chrono::milliseconds(0)), 8 - static_cast<long>(kept.size()));
+        EXPECT_EQ(scanLikeTheWindow(tree, std::chrono::milliseconds(0)),
+                  8 - static_cast<long>(kept.size()));
         EXPECT_EQ(rowsAfterKill(tree.db).size(), 8u);
     }
     EXPECT_GE(kills, 16u);  // at least the journal and the file, written and flushed, per file

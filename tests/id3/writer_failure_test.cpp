@@ -135,7 +135,8 @@ TEST(Replaced, AFileReplacedWhileTheNewOneIsWrittenIsLeftAlone) {
     const Bytes other = test::raw("another program's");
     fs.before = [&](std::size_t call) {
         // The check of the path just before the rename.
-        if (fs.names[call - 1] == "lstat" && std::filesystem::exists(dir.file(".a.mp3.tagshelf-new"))) {
+        if (fs.names[call - 1] == "lstat" &&
+            std::filesystem::exists(dir.file(".a.mp3.tagshelf-new"))) {
             test::writeFile(dir.file("c.mp3"), other);
             ::rename(dir.file("c.mp3").c_str(), dir.file("a.mp3").c_str());
         }

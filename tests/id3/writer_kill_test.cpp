@@ -91,8 +91,8 @@ TEST(KilledWrite, AtRandomMoments) {
             test::TempDir dir;
             test::prepare(s, dir);
             const auto delay = std::chrono::microseconds(moment(random));
-            const test::ChildEnd end = test::runAndKill(
-                [&] { return test::writeScenario(s, dir).ok() ? 0 : 1; }, delay);
+            const test::ChildEnd end =
+                test::runAndKill([&] { return test::writeScenario(s, dir).ok() ? 0 : 1; }, delay);
             SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " µs");
             if (!end.killed) {
                 EXPECT_EQ(test::filesIn(dir), good);
@@ -104,7 +104,8 @@ TEST(KilledWrite, AtRandomMoments) {
 
 TEST(KilledWrite, WhatAKilledWriteLeftGoesWithTheNextOne) {
     for (const Scenario& s : test::scenarios(1000)) {
-        if (s.name != std::string_view("rewrite") && s.name != std::string_view("new file")) continue;
+        if (s.name != std::string_view("rewrite") && s.name != std::string_view("new file"))
+            continue;
         fileops::FileSystem real;
         const auto good = run(s, real, test::TempDir()).files;
         test::TempDir dir;

@@ -179,8 +179,10 @@ TEST(Tag, AnUnsynchronisedTagNeverEndsInFF) {
         std::string comment;
         bool unsync;
         bool padded;
-    } cases[] = {{3, utf8(u8"aｱ"), true, true},  {2, utf8(u8"Ｂ"), true, true},
-                 {3, utf8(u8"aｱ"), false, false}, {3, utf8(u8"ア"), true, false}};
+    } cases[] = {{3, utf8(u8"aｱ"), true, true},
+                 {2, utf8(u8"Ｂ"), true, true},
+                 {3, utf8(u8"aｱ"), false, false},
+                 {3, utf8(u8"ア"), true, false}};
     for (const auto& c : cases) {
         Id3v2Tag tag = v2Tag(c.version, 1, c.unsync);
         tag.Comment = c.comment;
@@ -188,10 +190,12 @@ TEST(Tag, AnUnsynchronisedTagNeverEndsInFF) {
         ASSERT_TRUE(bytes.ok());
         const Bytes frame = frameOf(c.version == 3 ? "COMM" : "COM", tag, c.comment);
         const Bytes padding = c.padded ? Bytes{0} : Bytes{};
-        EXPECT_EQ(*bytes, concat({raw("ID3"), {c.version, 0, std::uint8_t(c.unsync ? 0x80 : 0)},
-                                  test::syncsafe(static_cast<std::uint32_t>(
-                                      frame.size() + padding.size())),
-                                  frame, padding}))
+        EXPECT_EQ(*bytes,
+                  concat({raw("ID3"),
+                          {c.version, 0, std::uint8_t(c.unsync ? 0x80 : 0)},
+                          test::syncsafe(static_cast<std::uint32_t>(frame.size() + padding.size())),
+                          frame,
+                          padding}))
             << c.comment;
         // Read back, the tag ends where its size says and gives the same comment.
         const Id3v2Tag read = parseID3v2(concat({*bytes, {0xFF, 0xFB, 0x90, 0x00}}));

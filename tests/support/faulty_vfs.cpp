@@ -21,49 +21,34 @@ sqlite3_file* real(sqlite3_file* f) {
     return reinterpret_cast<File*>(f)->real;
 }
 
-int failure() {
-    return FaultyVfs::current->error;
-}
+// The calls passed on unchanged.
+#define PASS_ON(name, params, args)          \
+    int name params {                        \
+        return real(f)->pMethods->name args; \
+    }
+PASS_ON(xRead, (sqlite3_file * f, void* b, int n, sqlite3_int64 at), (real(f), b, n, at))
+PASS_ON(xFileSize, (sqlite3_file * f, sqlite3_int64* size), (real(f), size))
+PASS_ON(xLock, (sqlite3_file * f, int level), (real(f), level))
+PASS_ON(xUnlock, (sqlite3_file * f, int level), (real(f), level))
+PASS_ON(xCheckReservedLock, (sqlite3_file * f, int* out), (real(f), out))
+PASS_ON(xFileControl, (sqlite3_file * f, int op, void* arg), (real(f), op, arg))
+PASS_ON(xSectorSize, (sqlite3_file * f), (real(f)))
+PASS_ON(xDeviceCharacteristics, (sqlite3_file * f), (real(f)))
+PASS_ON(xClose, (sqlite3_file * f), (real(f)))
+#undef PASS_ON
 
-int xClose(sqlite3_file* f) {
-    int rc = real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK;
-    return rc;
-}
-int xRead(sqlite3_file* f, void* buffer, int n, sqlite3_int64 at) {
-    return real(f)->pMethods->xRead(real(f), buffer, n, at);
-}
+// The counted calls, which fail from FaultyVfs::failFrom on.
 int xWrite(sqlite3_file* f, const void* buffer, int n, sqlite3_int64 at) {
-    if (FaultyVfs::current->fails()) return failure() == SQLITE_FULL ? SQLITE_FULL : SQLITE_IOERR_WRITE;
-    return real(f)->pMethods->xWrite(real(f), buffer, n, at);
+    if (!FaultyVfs::current->fails()) return real(f)->pMethods->xWrite(real(f), buffer, n, at);
+    return FaultyVfs::current->error == SQLITE_FULL ? SQLITE_FULL : SQLITE_IOERR_WRITE;
 }
 int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
-    if (FaultyVfs::current->fails()) return SQLITE_IOERR_TRUNCATE;
-    return real(f)->pMethods->xTruncate(real(f), size);
+    return FaultyVfs::current->fails() ? SQLITE_IOERR_TRUNCATE
+                                       : real(f)->pMethods->xTruncate(real(f), size);
 }
 int xSync(sqlite3_file* f, int flags) {
-    if (FaultyVfs::current->fails()) return SQLITE_IOERR_FSYNC;
-    return real(f)->pMethods->xSync(real(f), flags);
-}
-int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int xLock(sqlite3_file* f, int level) {
-    return real(f)->pMethods->xLock(real(f), level);
-}
-int xUnlock(sqlite3_file* f, int level) {
-    return real(f)->pMethods->xUnlock(real(f), level);
-}
-int xCheckReservedLock(sqlite3_file* f, int* out) {
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int xFileControl(sqlite3_file* f, int op, void* arg) {
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int xSectorSize(sqlite3_file* f) {
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int xDeviceCharacteristics(sqlite3_file* f) {
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
+    return FaultyVfs::current->fails() ? SQLITE_IOERR_FSYNC
+                                       : real(f)->pMethods->xSync(real(f), flags);
 }
 
 // Version 1: no shared memory and no memory mapping, which the rollback

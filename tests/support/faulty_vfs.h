@@ -18,9 +18,9 @@ class FaultyVfs {
     FaultyVfs(const FaultyVfs&) = delete;
     FaultyVfs& operator=(const FaultyVfs&) = delete;
 
-    std::size_t calls = 0;     // writes, flushes and truncations so far
-    std::size_t failFrom = 0;  // the first call that fails (1-based); 0: none
-    int error = SQLITE_FULL;   // what a failing call gives
+    std::size_t calls = 0;                    // writes, flushes and truncations so far
+    std::size_t failFrom = 0;                 // the first call that fails (1-based); 0: none
+    int error = SQLITE_FULL;                  // what a failing call gives
     std::function<void(std::size_t)> before;  // runs before each counted call
 
     // Counts one call; true when it must fail.

@@ -17,7 +17,8 @@ ChildEnd runAndKill(const std::function<int()>& work,
     int status = 0;
     for (;;) {
         const pid_t r = ::waitpid(pid, &status, WUNTRACED | (delay ? WNOHANG : 0));
-        if (r == pid && !WIFSTOPPED(status)) return {false, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+        if (r == pid && !WIFSTOPPED(status))
+            return {false, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
         if (r == pid || std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
