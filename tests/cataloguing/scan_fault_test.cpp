@@ -31,11 +31,12 @@ ScanReport scan(CatalogueFixture& f, const std::vector<std::string>& files) {
 TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
     MusicFolder t;
     const std::vector<std::string> files = someFiles(t, 6);
+    FaultyVfs vfs;
     std::size_t calls = 0;
     {
         CatalogueFixture f;
-        FaultyVfs vfs;
         f.cat.engine().close();
+        vfs.calls = 0;
         ASSERT_EQ(scan(f, files).registered, 6);
         calls = vfs.calls;
     }
@@ -44,15 +45,13 @@ TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
             SCOPED_TRACE("failing from call " + std::to_string(n) + " with " +
                          std::to_string(error));
             CatalogueFixture f;
-            ScanReport r;
-            {
-                FaultyVfs vfs;
-                vfs.error = error;
-                vfs.failFrom = n;
-                f.cat.engine().close();
-                r = scan(f, files);
-                f.cat.engine().close();
-            }
+            f.cat.engine().close();
+            vfs.calls = 0;
+            vfs.error = error;
+            vfs.failFrom = n;
+            const ScanReport r = scan(f, files);
+            f.cat.engine().close();
+            vfs.failFrom = 0;
             const auto stored = f.column("SELECT FilePath FROM FileList ORDER BY rowid");
             EXPECT_EQ(f.column("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
             EXPECT_EQ(r.registered, static_cast<long>(stored.size()));
