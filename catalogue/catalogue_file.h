@@ -15,7 +15,7 @@ enum class CatalogueFile {
     NotACatalogue,  // anything else
 };
 
-// Looks at the file only by reading it: its kind, its header and its size, and
+// Looks at the file only by reading it: its kind, whether it can be read, and
 // a read of the database's schema.
 CatalogueFile fncCatalogueFileKind(const std::string& path);
 
