@@ -31,6 +31,7 @@ class QtToolkit : public Toolkit {
     QPointer<QWidget> window_;
     QPointer<QStatusBar> statusBar_;
     QString lastFileName_;
+    std::string lastOpenFolder_;
 };
 
 }  // namespace tagshelf

@@ -133,6 +133,7 @@ bool DirList::setPath(const std::string& folderIn) {
         item->setData(kPathRole, QByteArray::fromStdString(base + name));
         addItem(item);
     }
+    emit pathChanged();
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "tests/support/test_support.h"
 #include "windows/file_names.h"
+#include "windows/file_open_dialog.h"
 
 namespace tagshelf::test {
 namespace {
@@ -45,6 +46,20 @@ TEST(FileNames, DroppedPathsKeepTheirBytes) {
 TEST(FileNames, ShownReadably) {
     EXPECT_EQ(displayPath("/\xe6\x9b\xb2/\x82\xa0\x82\xa2.mp3"), QStringLiteral("/曲/あい.mp3"));
     EXPECT_EQ(displayPath("/m/\xff.mp3"), QStringLiteral("/m/?.mp3"));
+}
+
+TEST(FileNames, TheOpenDialogListsAndGivesNamesThatAreNotUtf8) {
+    TempDir dir;
+    for (const char* name : {"\x82\xa0\x82\xa2.mp3", "b.MP3", ".hidden.mp3", "c.txt"})
+        writeText(dir.file(name), "");
+    std::filesystem::create_directory(dir.file("sub.mp3"));
+    FileOpenDialog dialog("MP3ファイル (*.mp3)|*.mp3", dir.str());
+    ASSERT_EQ(dialog.File1->count(), 2);
+    EXPECT_EQ(dialog.File1->item(0)->text(), QStringLiteral("b.MP3"));
+    EXPECT_EQ(dialog.File1->item(1)->text(), QStringLiteral("あい.mp3"));
+    dialog.File1->setCurrentRow(1);
+    dialog.cmd_Open->click();
+    EXPECT_EQ(dialog.chosenFile(), dir.file("\x82\xa0\x82\xa2.mp3"));
 }
 
 }  // namespace
