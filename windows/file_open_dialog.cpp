@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "windows/file_names.h"
@@ -18,8 +19,9 @@ constexpr int kNameRole = Qt::UserRole + 1;
 
 bool endsWithNoCase(const std::string& name, const std::string& suffix) {
     if (name.size() < suffix.size()) return false;
-    return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
-                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+    return std::equal(
+        suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
+        [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 }  // namespace
