@@ -12,6 +12,7 @@
 #include "catalogue/columns.h"
 #include "core/text.h"
 #include "views/list_presenter.h"
+#include "windows/file_names.h"
 
 namespace tagshelf {
 
@@ -68,6 +69,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const Column& column = gridColumn(k);
     const std::string& value = list_.records().at(index.row()).*column.member;
     if (column.member == &Record::Encode) return QString::fromStdString(encodeDisplayText(value));
+    if (column.member == &Record::FilePath) return displayPath(value);
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
@@ -178,17 +180,13 @@ void FileGrid::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void FileGrid::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            QString path = url.toLocalFile();
-            // A dropped folder may come with a trailing separator.
-            while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-                path.chop(1);
-            paths.push_back(path.toStdString());
-        }
-    }
     event->acceptProposedAction();
+    takeDrop(*event->mimeData());
+}
+
+void FileGrid::takeDrop(const QMimeData& data) {
+    // The paths keep their bytes, which need not be UTF-8.
+    std::vector<std::string> paths = droppedPaths(data);
     // Register after the drop has been acknowledged, so the program the files came
     // from is not held up for the length of the scan.
     if (!paths.empty()) {

@@ -71,6 +71,10 @@ class FileGrid : public QTableView {
     // The grid row (1, 2, …) of the current cell; 0 when there is none.
     long currentGridRow() const;
 
+    // What a drop brings: its local paths, with their bytes, are handed on by
+    // pathsDropped once the drop has been acknowledged.
+    void takeDrop(const QMimeData& data);
+
   signals:
     // Files and folders dropped from the desktop, as local paths in their order.
     void pathsDropped(const std::vector<std::string>& paths);

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         case tagshelf::StartResult::AlreadyRunning:
             return 0;
         case tagshelf::StartResult::NoDatabaseName:
+        case tagshelf::StartResult::NotACatalogue:
             return 1;
         case tagshelf::StartResult::Run:
             break;

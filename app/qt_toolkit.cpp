@@ -1,13 +1,18 @@
 #include "app/qt_toolkit.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTranslator>
+
+#include "windows/file_names.h"
+#include "windows/file_open_dialog.h"
 
 namespace tagshelf {
 
@@ -106,11 +111,13 @@ MsgAnswer QtToolkit::messageBox(std::string_view prompt, MsgButtons buttons, Msg
 }
 
 std::optional<std::string> QtToolkit::openFileDialog(std::string_view filter) {
-    QString name =
-        QFileDialog::getOpenFileName(window_, QString(), lastFileName_, qtFileFilter(filter));
-    if (name.isEmpty()) return std::nullopt;
-    lastFileName_ = name;
-    return name.toStdString();
+    // Not Qt's file dialog, which leaves out names that are not UTF-8.
+    if (lastOpenFolder_.empty())
+        lastOpenFolder_ = QFile::encodeName(QDir::homePath()).toStdString();
+    FileOpenDialog dialog(filter, lastOpenFolder_, window_);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenFile().empty()) return std::nullopt;
+    lastOpenFolder_ = dialog.Dir1->path();
+    return dialog.chosenFile();
 }
 
 std::optional<std::string> QtToolkit::saveFileDialog(std::string_view filter) {
@@ -120,7 +127,7 @@ std::optional<std::string> QtToolkit::saveFileDialog(std::string_view filter) {
                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
     lastFileName_ = name;
-    return name.toStdString();
+    return localPathBytes(name);
 }
 
 void QtToolkit::setStatusText(std::string_view text) {

@@ -36,6 +36,7 @@ class QtToolkit : public Toolkit {
     QPointer<QStatusBar> statusBar_;
     QPointer<QWidget> progress_;  // the progress dialog on screen, if any
     QString lastFileName_;
+    std::string lastOpenFolder_;
 };
 
 }  // namespace tagshelf

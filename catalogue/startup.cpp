@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/catalogue_file.h"
 #include "catalogue/schema.h"
 #include "core/ini.h"
 #include "core/process_check.h"
@@ -53,6 +54,12 @@ StartResult fncStartup(Catalogue& cat, const std::string& currentDir, const std:
     if (cat.gstrDbName.empty()) {
         cat.toolkit.notice("データベース名の取得に失敗しました");
         return StartResult::NoDatabaseName;
+    }
+    // A file that is not a catalogue is left exactly as it is: one message, and
+    // nothing is created in it.
+    if (fncCatalogueFileKind(cat.path()) == CatalogueFile::NotACatalogue) {
+        cat.toolkit.notice(notACatalogueMessage(cat.path()));
+        return StartResult::NotACatalogue;
     }
     subCreateTables(cat);
     return StartResult::Run;

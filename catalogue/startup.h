@@ -13,6 +13,7 @@ enum class StartResult {
     Run,             // open the main window
     AlreadyRunning,  // another copy runs: end silently
     NoDatabaseName,  // the INI file gives no catalogue name: end after the message
+    NotACatalogue,   // the catalogue file is no database: end after the message
 };
 
 inline constexpr const char* kIniFileName = "TagShelf.ini";

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/db.h"
 #include "cataloguing/registration.h"
+#include "core/text.h"
 
 namespace tagshelf {
 
@@ -103,7 +104,7 @@ std::string skippedMessage(const ScanReport& report) {
     };
     auto listPaths = [&text](const std::vector<std::string>& paths) {
         for (std::size_t i = 0; i < paths.size() && i < kShown; ++i)
-            text += "\n" + paths[i];
+            text += "\n" + pathForDisplay(paths[i]);
         if (paths.size() > kShown) {
             text += "\n…ほか" + std::to_string(paths.size() - kShown) + "件";
         }

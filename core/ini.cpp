@@ -116,11 +116,14 @@ bool writeAtomically(const std::string& path, const std::string& data) {
 
 std::string fncGetIni(const std::string& file, std::string_view section, std::string_view key) {
     std::optional<std::string> text = readWholeFile(file);
-    if (!text) return {};
+    return text ? iniValue(*text, section, key) : std::string();
+}
+
+std::string iniValue(std::string_view content, std::string_view section, std::string_view key) {
     std::string sectionBytes = codepage::encode(section);
     std::string keyBytes = codepage::encode(key);
     bool inSection = false;
-    for (std::string_view line : splitLines(*text)) {
+    for (std::string_view line : splitLines(content)) {
         if (auto name = sectionOf(line)) {
             // The first section of that name is the one that counts.
             if (inSection) break;
@@ -142,13 +145,18 @@ std::string fncGetIni(const std::string& file, std::string_view section, std::st
 
 bool fncPutIni(const std::string& file, std::string_view section, std::string_view key,
                std::string_view value) {
-    std::string existing = readWholeFile(file).value_or(std::string());
+    const std::string existing = readWholeFile(file).value_or(std::string());
+    return writeAtomically(file, iniWithValue(existing, section, key, value));
+}
+
+std::string iniWithValue(std::string_view content, std::string_view section, std::string_view key,
+                         std::string_view value) {
     std::string sectionBytes = codepage::encode(section);
     std::string keyBytes = codepage::encode(key);
     std::string newLine = keyBytes + "=" + codepage::encode(value);
 
     std::vector<std::string> lines;
-    for (std::string_view l : splitLines(existing))
+    for (std::string_view l : splitLines(content))
         lines.emplace_back(l);
 
     std::optional<std::size_t> sectionLine;
@@ -184,7 +192,7 @@ bool fncPutIni(const std::string& file, std::string_view section, std::string_vi
     std::string out;
     for (const std::string& l : lines)
         out += l + "\r\n";
-    return writeAtomically(file, out);
+    return out;
 }
 
 }  // namespace tagshelf

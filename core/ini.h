@@ -19,4 +19,10 @@ std::string fncGetIni(const std::string& file, std::string_view section, std::st
 bool fncPutIni(const std::string& file, std::string_view section, std::string_view key,
                std::string_view value);
 
+// The same two on the file's bytes in memory: the value fncGetIni gives for a
+// file holding `content`, and the content fncPutIni writes for it.
+std::string iniValue(std::string_view content, std::string_view section, std::string_view key);
+std::string iniWithValue(std::string_view content, std::string_view section, std::string_view key,
+                         std::string_view value);
+
 }  // namespace tagshelf

@@ -21,4 +21,12 @@ std::size_t utf8Length(std::string_view text);
 // it is shorter).
 std::size_t utf8PrefixBytes(std::string_view text, std::size_t count);
 
+// True when the bytes are valid UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+// A path (the file system's bytes, which need not be UTF-8) as a text to show:
+// each name of the path that is valid UTF-8 as it is, any other read as code page
+// 932, as names from an old disc written on a Japanese system are.
+std::string pathForDisplay(std::string_view path);
+
 }  // namespace tagshelf

@@ -18,6 +18,10 @@ using fileops::fileSystem;
 
 namespace {
 
+constexpr const char* kNewSuffix = ".tagshelf-new";
+constexpr const char* kOldSuffix = ".tagshelf-old";
+constexpr std::size_t kNameMax = 255;  // bytes in one name of a path
+
 // Adds what the clean-up did not manage to the error of the step that failed.
 Error withCleanupFailure(Error error, const Error& cleanup) {
     error.description += " (and then: " + cleanup.step + ": " + cleanup.description + ")";
@@ -35,16 +39,56 @@ Result<File> openRegularFile(const std::string& path, int flags) {
     return file;
 }
 
+// The hidden name beside `path`: "." + its name + suffix, and a number from 1 on.
+std::string hiddenName(const std::string& path, const std::string& suffix, int n) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+    const std::string tail = n == 0 ? suffix : suffix + std::to_string(n);
+    // A long name is shortened so that the hidden one still fits.
+    return folder + "." + name.substr(0, kNameMax - 1 - tail.size()) + tail;
+}
+
+// Creates a hidden file beside `path`, never over an existing name.
+Result<File> createHidden(const std::string& path, const std::string& suffix, mode_t mode) {
+    for (int n = 0; n < 1000; ++n) {
+        Result<File> file =
+            File::open(hiddenName(path, suffix, n), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, mode);
+        if (file || file.error().number != EEXIST) return file;
+    }
+    return fileops::refusal(EEXIST, "no free name for a temporary file", "create beside " + path);
+}
+
+// Deletes the new files that writes of `path` which were killed left behind,
+// so that at most one is ever there. (A copy of old bytes is never deleted this
+// way: it may be all that is left of a file.)
+void removeLeftovers(const std::string& path) {
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = hiddenName(path, kNewSuffix, n);
+        if (!fileops::exists(name)) return;
+        (void)fileSystem().unlink(name.c_str());
+    }
+}
+
+// Deletes a file of ours after `error`, and reports both when that fails too.
+Status removeAfter(Error error, File& file) {
+    const std::string path = file.path();
+    file = File();
+    if (fileSystem().unlink(path.c_str()) != 0) {
+        return withCleanupFailure(std::move(error), systemError(errno, "delete " + path));
+    }
+    return error;
+}
+
 // The new file of a rewrite: made to match the original's permissions and owner,
-// flushed, closed, and its name flushed with its folder. `made` is the new
-// file's own status.
+// flushed and closed. `made` is the new file's own status.
 Status finishNewFile(File& target, const struct stat& made, const struct stat& like,
                      bool matchOwner) {
     if (matchOwner) {
         if (made.st_uid != like.st_uid || made.st_gid != like.st_gid) {
-            // Only root may give a file away; a user who may rename the original
-            // but not own it keeps the new file as theirs. Neither case is a
-            // reason to give up the edit.
+            // Only root may give a file away; a user who may rename over the
+            // original but not own it keeps the new file as theirs. Neither case
+            // is a reason to give up the edit.
             if (fileSystem().fchown(target.fd(), like.st_uid, like.st_gid) != 0) {
                 (void)fileSystem().fchown(target.fd(), static_cast<uid_t>(-1), like.st_gid);
             }
@@ -53,9 +97,52 @@ Status finishNewFile(File& target, const struct stat& made, const struct stat& l
         if (Status s = target.chmod(like.st_mode & 07777); !s) return s;
     }
     if (Status s = target.sync(); !s) return s;
-    const std::string path = target.path();
-    if (Status s = target.close(); !s) return s;
-    return fileops::syncFolder(fileops::folderOf(path));
+    return target.close();
+}
+
+// The new content of a file with several names, written through its own inode
+// (see the header): `file` is the open original, `st` its status.
+Status rewriteLinkedFile(File& file, const struct stat& st, const ContentWriter& write) {
+    const std::string folder = fileops::folderOf(file.path());
+    Result<File> made = createHidden(file.path(), kOldSuffix, 0600);
+    if (!made) return made.status();
+    File copy = std::move(*made);
+    const std::string copyPath = copy.path();
+    auto removeCopy = [&](Error error) -> Status {
+        Status s = removeAfter(std::move(error), copy);
+        (void)fileops::syncFolder(folder);
+        return s;
+    };
+    const auto length = static_cast<std::int64_t>(st.st_size);
+    if (Result<std::uint64_t> r = subCopyTail(copy, 0, file, 1, length); !r) {
+        return removeCopy(r.error());
+    }
+    if (Status s = copy.sync(); !s) return removeCopy(s.error());
+    if (Status s = fileops::syncFolder(folder); !s) return removeCopy(s.error());
+
+    // From here on the file's own bytes change; the copy holds the old ones.
+    auto restore = [&](Error error) -> Status {
+        Status back = file.truncate(0);
+        if (back) back = subCopyTail(file, 0, copy, 1, length).status();
+        if (back) back = file.sync();
+        if (!back) {
+            Error kept = back.error();
+            kept.description += "; the old content is kept in " + copyPath;
+            return withCleanupFailure(std::move(error), kept);
+        }
+        return removeCopy(std::move(error));
+    };
+    if (Status s = file.truncate(0); !s) return restore(s.error());
+    if (Status s = write(file, copy, st); !s) return restore(s.error());
+    if (Status s = file.sync(); !s) return restore(s.error());
+    if (fileSystem().unlink(copyPath.c_str()) != 0) {
+        // The new content is complete, but the copy would be left behind: the
+        // old content goes back instead.
+        return restore(systemError(errno, "delete " + copyPath));
+    }
+    (void)file.close();
+    (void)fileops::syncFolder(folder);
+    return {};
 }
 
 }  // namespace
@@ -82,52 +169,40 @@ Status replaceFile(const std::string& givenPath, const ContentWriter& write) {
     const std::string& path = *resolved;
 
     // Opened for writing only to learn, before anything changes, that the user
-    // may change this file; it is read from, never written.
+    // may change this file; it is read from, and written only when it has links.
     Result<File> source = openRegularFile(path, O_RDWR);
     if (!source) return source.status();
     Result<struct stat> sourceStat = source->stat();
     if (!sourceStat) return sourceStat.status();
+    if (sourceStat->st_nlink > 1) return rewriteLinkedFile(*source, *sourceStat, write);
 
-    const std::string backup = fncOldName(path);
-    if (fileSystem().renameNoReplace(path.c_str(), backup.c_str()) != 0) {
-        return systemError(errno, "rename " + path + " to " + backup);
-    }
-
-    // From here on the original is at `backup`; every failure puts it back.
-    File target;
-    auto rollBack = [&](Error error) -> Status {
-        target = File();
-        if (fileSystem().rename(backup.c_str(), path.c_str()) != 0) {
-            return withCleanupFailure(std::move(error),
-                                      systemError(errno, "rename " + backup + " back to " + path));
-        }
-        (void)fileops::syncFolder(fileops::folderOf(path));
-        return error;
-    };
-
-    Result<File> created = File::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0600);
-    if (!created) return rollBack(created.error());
-    target = std::move(*created);
-    if (Status s = write(target, *source, *sourceStat); !s) return rollBack(s.error());
+    removeLeftovers(path);
+    Result<File> created = createHidden(path, kNewSuffix, 0600);
+    if (!created) return created.status();
+    File target = std::move(*created);
+    const std::string temp = target.path();
+    if (Status s = write(target, *source, *sourceStat); !s) return removeAfter(s.error(), target);
     Result<struct stat> made = target.stat();
-    if (!made) return rollBack(made.error());
-    if (Status s = finishNewFile(target, *made, *sourceStat, true); !s) return rollBack(s.error());
+    if (!made) return removeAfter(made.error(), target);
+    if (Status s = finishNewFile(target, *made, *sourceStat, true); !s) {
+        return removeAfter(s.error(), target);
+    }
 
-    // The backup goes only when the path holds the new file: had something else
-    // removed or replaced it meanwhile, the original would be lost with it.
+    // The new file goes over the path only while the path names the file it was
+    // made from: had something else replaced it meanwhile, that would be lost.
     struct stat now {};
-    if (fileSystem().lstat(path.c_str(), &now) != 0 || now.st_dev != made->st_dev ||
-        now.st_ino != made->st_ino) {
-        return rollBack(fileops::refusal(
-            ENOENT, "the new file was removed or replaced while it was written", "check " + path));
+    Status replaced;
+    if (fileSystem().lstat(path.c_str(), &now) != 0) {
+        replaced = systemError(errno, "check " + path);
+    } else if (now.st_dev != sourceStat->st_dev || now.st_ino != sourceStat->st_ino) {
+        replaced =
+            fileops::refusal(EBUSY, "the file was replaced while it was written", "check " + path);
+    } else if (fileSystem().rename(temp.c_str(), path.c_str()) != 0) {
+        replaced = systemError(errno, "rename " + temp + " to " + path);
     }
-
-    (void)source->close();
-    if (fileSystem().unlink(backup.c_str()) != 0 && errno != ENOENT) {
-        // The new file is complete, but a backup that cannot be removed would be
-        // left behind: the original goes back in its place instead.
-        return rollBack(systemError(errno, "delete " + backup));
-    }
+    // A closed File keeps its path: removeAfter deletes the new file by it.
+    if (!replaced) return removeAfter(replaced.error(), target);
+    (void)fileops::syncFolder(fileops::folderOf(path));
     return {};
 }
 
@@ -141,21 +216,20 @@ Status createFileFrom(const std::string& target, const std::string& sourcePath,
     if (fileops::exists(target)) {
         return fileops::refusal(EEXIST, "the file to write already exists", "create " + target);
     }
-    Result<File> created =
-        File::open(target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, sourceStat->st_mode & 0777);
+    removeLeftovers(target);
+    Result<File> created = createHidden(target, kNewSuffix, sourceStat->st_mode & 0777);
     if (!created) return created.status();
-
-    auto removePartial = [&](Error error) -> Status {
-        *created = File();
-        if (fileSystem().unlink(target.c_str()) != 0) {
-            return withCleanupFailure(std::move(error), systemError(errno, "delete " + target));
-        }
-        return error;
-    };
-    if (Status s = write(*created, *source, *sourceStat); !s) return removePartial(s.error());
-    if (Status s = finishNewFile(*created, *sourceStat, *sourceStat, false); !s) {
-        return removePartial(s.error());
+    File out = std::move(*created);
+    const std::string temp = out.path();
+    if (Status s = write(out, *source, *sourceStat); !s) return removeAfter(s.error(), out);
+    if (Status s = finishNewFile(out, *sourceStat, *sourceStat, false); !s) {
+        return removeAfter(s.error(), out);
     }
+    // Never over a file that appeared meanwhile.
+    if (fileSystem().renameNoReplace(temp.c_str(), target.c_str()) != 0) {
+        return removeAfter(systemError(errno, "rename " + temp + " to " + target), out);
+    }
+    (void)fileops::syncFolder(fileops::folderOf(target));
     return {};
 }
 

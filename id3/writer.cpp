@@ -191,22 +191,6 @@ Status subWriteNoTag(const std::string& targetPath, const std::string& sourcePat
 // ---------------------------------------------------------------------------
 // Shared file routines.
 
-std::string fncOldName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    std::string base = path;
-    std::string extension;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        base = path.substr(0, dot);
-        extension = path.substr(dot);
-    }
-    std::string candidate = base + "_old" + extension;
-    for (long n = 1; fileops::exists(candidate); ++n) {
-        candidate = base + "_old" + std::to_string(n) + extension;
-    }
-    return candidate;
-}
-
 Result<std::uint64_t> subCopyTail(const File& target, std::uint64_t targetEnd, const File& source,
                                   std::int64_t start, std::int64_t sourceLength) {
     if (start < 1) start = 1;

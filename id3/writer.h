@@ -99,11 +99,6 @@ std::array<std::uint8_t, 128> fncID3v1Block(const Id3v1Tag& tag, std::uint8_t ne
 Status subWriteNoTag(const std::string& targetPath, const std::string& sourcePath,
                      std::int64_t audioStart);
 
-// The backup name for path: the file name gets "_old" before its last ".", or,
-// when a file of that name exists, "_old1", "_old2", …; a file name without "."
-// gets them at its end.
-std::string fncOldName(const std::string& path);
-
 // Copies the source's bytes start..sourceLength (1-based, inclusive; nothing when
 // start > sourceLength) to `target` at offset targetEnd, in pieces of bounded
 // size. Gives the target's new end.

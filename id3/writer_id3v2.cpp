@@ -181,6 +181,11 @@ Result<TagBytes> fncID3v2TagBytes(const Id3v2Tag& tag) {
         }
     }
 
+    // An unsynchronised tag must not end in FF: followed by the audio's first
+    // byte it would read as the start of an audio frame. One byte of padding
+    // goes after it.
+    if (tag.Unsync && out.size() > kHeaderSize && out.back() == 0xFF) out.push_back(0x00);
+
     const std::size_t size = out.size() - kHeaderSize;
     if (size > kMaxTagSize) {
         return fileops::refusal(EFBIG, "the tag is too large for an ID3v2 header",

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/records.h"
+#include "core/text.h"
 #include "views/list_ops.h"
 
 namespace tagshelf {
@@ -33,7 +34,7 @@ const Record* ListPresenter::recordAt(std::int64_t row) const {
 
 std::string ListPresenter::statusTextFor(std::int64_t row) {
     const Record* r = catalogueHasRows() ? recordAt(row) : nullptr;
-    return r ? r->FilePath : std::string();
+    return r ? pathForDisplay(r->FilePath) : std::string();
 }
 
 GridUpdate ListPresenter::showEmpty() {

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "core/file_systems.h"
+#include "windows/file_names.h"
 
 namespace tagshelf {
 
@@ -120,19 +121,20 @@ bool DirList::setPath(const std::string& folderIn) {
     int depth = 0;
     for (const std::string& p : chain) {
         std::string label = p == "/" ? "/" : p.substr(p.find_last_of('/') + 1);
-        auto* item =
-            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + qs(label));
+        auto* item = new QListWidgetItem(openIcon,
+                                         QString(depth * 2, QLatin1Char(' ')) + displayPath(label));
         item->setData(kPathRole, QByteArray::fromStdString(p));
         addItem(item);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const std::string& name : children) {
-        auto* item =
-            new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + qs(name));
+        auto* item = new QListWidgetItem(closedIcon,
+                                         QString(depth * 2, QLatin1Char(' ')) + displayPath(name));
         item->setData(kPathRole, QByteArray::fromStdString(base + name));
         addItem(item);
     }
+    emit pathChanged();
     return true;
 }
 

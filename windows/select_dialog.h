@@ -32,6 +32,9 @@ class DirList : public QListWidget {
     // The folder an item stands for.
     static std::string itemPath(const QListWidgetItem* item);
 
+  signals:
+    void pathChanged();
+
   private:
     std::string path_;
 };

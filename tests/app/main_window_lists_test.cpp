@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <filesystem>
 
 #include "app/main_window.h"
@@ -137,6 +138,21 @@ TEST_F(MainWindowListsTest, CancellingWhileFilesAreLookedForRegistersNothing) {
     EXPECT_EQ(f.toolkit.progressSteps, 0);
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
     EXPECT_TRUE(f.toolkit.messages.empty());
+}
+
+TEST_F(MainWindowListsTest, ANameThatIsNotUtf8IsDroppedStoredAndShownReadably) {
+    // A folder "曲" holding "あい.mp3", named in Shift-JIS as on an old disc.
+    const std::string file = mp3("\x8b\xc8/\x82\xa0\x82\xa2.mp3", "t");
+    MainWindow w(f.cat);
+    QMimeData data;
+    data.setData("text/uri-list",
+                 "file://" +
+                     QByteArray::fromStdString(music.dir("\x8b\xc8/")).toPercentEncoding("/") +
+                     "\r\n");
+    w.grd_FileList->takeDrop(data);
+    QApplication::processEvents();
+    EXPECT_EQ(f.column("SELECT FilePath FROM FileList"), std::vector<std::string>{file});
+    EXPECT_EQ(gridColumn(w, 11), std::vector<std::string>{music.dir("曲/あい.mp3")});
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
+#include "catalogue/catalogue_file.h"
 #include "catalogue/startup.h"
 #include "core/ini.h"
 #include "tests/support/catalogue_fixture.h"
@@ -101,6 +103,51 @@ TEST_F(StartupTest, ATableInOtherLetterCaseIsReportedAndStartGoesOn) {
               "existsSQLite");
     EXPECT_EQ(toolkit.messages[1].prompt, "テーブルの作成に失敗しました（FileList）");
     EXPECT_EQ(fncDbReadCount(state, "GENRE"), 126);
+}
+
+TEST_F(StartupTest, AFileThatIsNotACatalogueGetsOneMessageAndIsLeftAsItIs) {
+    thisCopyRuns();
+    // A real catalogue, cut short after its first page (which its schema is in).
+    TempDir made;
+    writeText(made.file("c.db"), "");
+    {
+        Catalogue c(toolkit);
+        c.fileOverride = made.file("c.db");
+        subCreateTables(c);
+    }
+    Bytes whole = readFile(made.file("c.db"));
+    const Bytes cut(whole.begin(), whole.begin() + 4096);
+    Bytes noise(5000);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<std::uint8_t>(i * 7919 % 251);
+    for (const Bytes& content : {noise, cut, Bytes{}}) {
+        for (bool readable : {true, false}) {
+            TempDir dir("TagShelf");
+            const std::string file = dir.file("TagShelfList.mdb");
+            writeText(dir.file("TagShelf.ini"),
+                      "[APP]\r\nPATH=x\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
+            const bool folder = content.empty();
+            if (folder) {
+                std::filesystem::create_directory(file);
+            } else {
+                writeFile(file, content);
+            }
+            if (!readable) ::chmod(file.c_str(), 0);
+            openUp(dir.path());
+            openUp(proc.path());
+            toolkit.messages.clear();
+            const int wrong = runUnprivileged([&] {
+                if (start(dir.str()) != StartResult::NotACatalogue) return 1;
+                return toolkit.prompts() == std::vector<std::string>{notACatalogueMessage(file)}
+                           ? 0
+                           : 2;
+            });
+            EXPECT_EQ(wrong, 0) << content.size() << " " << readable;
+            ::chmod(file.c_str(), 0755);
+            EXPECT_EQ(folder ? Bytes{} : readFile(file), content);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+        }
+    }
 }
 
 }  // namespace

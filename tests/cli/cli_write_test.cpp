@@ -58,18 +58,18 @@ TEST_F(CliWrite, EditsTheFileAndKeepsTheFieldsNotGiven) {
 
 TEST_F(CliWrite, AFailedWriteGivesStatus1AndTheErrorOnStderr) {
     struct : fileops::FileSystem {
-        int unlink(const char*) override {
+        int rename(const char*, const char*) override {
             errno = EIO;
             return -1;
         }
-    } noDelete;
+    } noRename;
     test::CliOutcome o;
     {
-        fileops::ScopedFileSystem scoped(noDelete);
+        fileops::ScopedFileSystem scoped(noRename);
         o = runWrite({path, "--title", "x"});
     }
     EXPECT_EQ(o.status, cli::kExitFailure);
-    EXPECT_NE(o.err.find("delete"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("rename"), std::string::npos) << o.err;
     EXPECT_EQ(readFile(path), before);
 }
 

@@ -151,19 +151,5 @@ TEST(RoundTrip, Id3v1WithJapaneseText) {
     }
 }
 
-TEST(OldName, SkipsExistingBackups) {
-    test::TempDir dir;
-    EXPECT_EQ(fncOldName(dir.file("a.mp3")), dir.file("a_old.mp3"));
-    test::writeFile(dir.file("a_old.mp3"), {});
-    test::writeFile(dir.file("a_old1.mp3"), {});
-    EXPECT_EQ(fncOldName(dir.file("a.mp3")), dir.file("a_old2.mp3"));
-    // A name without a dot, in a folder with one.
-    std::filesystem::create_directory(dir.path() / "music.d");
-    const std::string song = (dir.path() / "music.d" / "song").string();
-    EXPECT_EQ(fncOldName(song), song + "_old");
-    test::writeFile(song + "_old", {});
-    EXPECT_EQ(fncOldName(song), song + "_old1");
-}
-
 }  // namespace
 }  // namespace tagshelf

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "id3/reader.h"
 #include "id3/writer.h"
 #include "tests/support/tag_builder.h"
 
@@ -168,6 +169,38 @@ TEST(Tag, HeaderSizeAndFrameOrder) {
         EXPECT_GT(frames.size(), 127u);
         EXPECT_EQ(*bytes, concat({header, test::syncsafe(static_cast<std::uint32_t>(frames.size())),
                                   frames}));
+    }
+}
+
+TEST(Tag, AnUnsynchronisedTagNeverEndsInFF) {
+    // "ｱ" in UTF-16 is 71 FF: the comment's last byte; "ﾑ" is 91 FF; "ア" ends in 30.
+    const struct {
+        std::uint8_t version;
+        std::string comment;
+        bool unsync;
+        bool padded;
+    } cases[] = {{3, utf8(u8"aｱ"), true, true},
+                 {2, utf8(u8"Ｂ"), true, true},
+                 {3, utf8(u8"aｱ"), false, false},
+                 {3, utf8(u8"ア"), true, false}};
+    for (const auto& c : cases) {
+        Id3v2Tag tag = v2Tag(c.version, 1, c.unsync);
+        tag.Comment = c.comment;
+        Result<TagBytes> bytes = fncID3v2TagBytes(tag);
+        ASSERT_TRUE(bytes.ok());
+        const Bytes frame = frameOf(c.version == 3 ? "COMM" : "COM", tag, c.comment);
+        const Bytes padding = c.padded ? Bytes{0} : Bytes{};
+        EXPECT_EQ(*bytes,
+                  concat({raw("ID3"),
+                          {c.version, 0, std::uint8_t(c.unsync ? 0x80 : 0)},
+                          test::syncsafe(static_cast<std::uint32_t>(frame.size() + padding.size())),
+                          frame,
+                          padding}))
+            << c.comment;
+        // Read back, the tag ends where its size says and gives the same comment.
+        const Id3v2Tag read = parseID3v2(concat({*bytes, {0xFF, 0xFB, 0x90, 0x00}}));
+        EXPECT_EQ(read.Comment, c.comment);
+        EXPECT_EQ(read.TagSize + 10, static_cast<std::int64_t>(bytes->size()));
     }
 }
 

@@ -1,0 +1,73 @@
+// A full disk or an I/O error while a scan stores its rows: each write, flush and
+// truncation of the catalogue and its journal is made to fail in turn (and every
+// one after it, as a full disk stays full). The error is shown once, the report
+// counts as registered exactly the rows stored, the catalogue holds the rows of
+// the batches committed before the failure and is sound, and a later scan
+// registers exactly the rest.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cataloguing/scan.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/faulty_vfs.h"
+#include "tests/support/music_folder.h"
+
+namespace tagshelf::test {
+namespace {
+
+std::vector<std::string> someFiles(MusicFolder& t, int count) {
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i)
+        files.push_back(t.addTitled("f" + std::to_string(i) + ".mp3", "t" + std::to_string(i)));
+    return files;
+}
+
+ScanReport scan(CatalogueFixture& f, const std::vector<std::string>& files) {
+    f.cat.engine().commitInterval = std::chrono::milliseconds(0);  // a batch per file
+    return registerFiles(f.cat, files, nullptr);
+}
+
+TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
+    MusicFolder t;
+    const std::vector<std::string> files = someFiles(t, 6);
+    FaultyVfs vfs;
+    std::size_t calls = 0;
+    {
+        CatalogueFixture f;
+        f.cat.engine().close();
+        vfs.calls = 0;
+        ASSERT_EQ(scan(f, files).registered, 6);
+        calls = vfs.calls;
+    }
+    for (int error : {SQLITE_FULL, SQLITE_IOERR}) {
+        for (std::size_t n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("failing from call " + std::to_string(n) + " with " +
+                         std::to_string(error));
+            CatalogueFixture f;
+            f.cat.engine().close();
+            vfs.calls = 0;
+            vfs.error = error;
+            vfs.failFrom = n;
+            const ScanReport r = scan(f, files);
+            f.cat.engine().close();
+            vfs.failFrom = 0;
+            const auto stored = f.column("SELECT FilePath FROM FileList ORDER BY rowid");
+            EXPECT_EQ(f.column("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+            EXPECT_EQ(r.registered, static_cast<long>(stored.size()));
+            EXPECT_TRUE(std::equal(stored.begin(), stored.end(), files.begin()));
+            showScanReport(f.cat, r);
+            EXPECT_EQ(std::count_if(f.toolkit.messages.begin(), f.toolkit.messages.end(),
+                                    [](const auto& m) {
+                                        return m.prompt.find("エラー : ") != std::string::npos;
+                                    }),
+                      r.registered < 6 ? 1 : 0)
+                << testing::PrintToString(f.toolkit.prompts());
+            f.toolkit.messages.clear();
+            EXPECT_EQ(scan(f, files).registered, 6 - r.registered);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tagshelf::test

@@ -1,0 +1,162 @@
+// The kinds of tag write that the failure and kill tests put through every step:
+// a file system that names each call and lets a test act before it, the writes
+// of a.mp3 (rewritten, changed in place, appended to, copied to a new file, and
+// rewritten while it has a second name), and the folder's files afterwards.
+#pragma once
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "core/file_ops.h"
+#include "id3/writer.h"
+#include "tests/support/tag_builder.h"
+#include "tests/support/test_support.h"
+
+namespace tagshelf::test {
+
+// Records the kind of every call; `before` runs before each with its number
+// (1-based) and makes it fail with ENOSPC by giving true. A failing write or copy
+// first does half its work, as a full disk does. With `noCopyRange` the in-kernel
+// copy is reported unsupported (and not counted).
+class StepFileSystem : public fileops::FileSystem {
+  public:
+    bool noCopyRange = false;
+    std::function<bool(std::size_t)> before;
+    std::vector<std::string> names;
+
+    int open(const char* path, int flags, mode_t mode) override {
+        return fails("open") ? -1 : FileSystem::open(path, flags, mode);
+    }
+    int close(int fd) override {
+        const bool fail = fails("close");  // the descriptor is released all the same
+        FileSystem::close(fd);
+        if (fail) errno = ENOSPC;
+        return fail ? -1 : 0;
+    }
+    ssize_t pread(int fd, void* buffer, std::size_t count, off_t offset) override {
+        return fails("read") ? -1 : FileSystem::pread(fd, buffer, count, offset);
+    }
+    ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset) override {
+        if (!fails("write")) return FileSystem::pwrite(fd, buffer, count, offset);
+        (void)FileSystem::pwrite(fd, buffer, count / 2, offset);
+        errno = ENOSPC;
+        return -1;
+    }
+    ssize_t copyFileRange(int in, off_t* inAt, int out, off_t* outAt, std::size_t n) override {
+        if (noCopyRange) {
+            errno = ENOSYS;
+            return -1;
+        }
+        if (!fails("copy")) return FileSystem::copyFileRange(in, inAt, out, outAt, n);
+        (void)FileSystem::copyFileRange(in, inAt, out, outAt, n / 2);
+        errno = ENOSPC;
+        return -1;
+    }
+    int fsync(int fd) override { return fails("fsync") ? -1 : FileSystem::fsync(fd); }
+    int fstat(int fd, struct stat* st) override {
+        return fails("fstat") ? -1 : FileSystem::fstat(fd, st);
+    }
+    int lstat(const char* path, struct stat* st) override {
+        return fails("lstat") ? -1 : FileSystem::lstat(path, st);
+    }
+    int fchmod(int fd, mode_t mode) override {
+        return fails("fchmod") ? -1 : FileSystem::fchmod(fd, mode);
+    }
+    int ftruncate(int fd, off_t length) override {
+        return fails("truncate") ? -1 : FileSystem::ftruncate(fd, length);
+    }
+    int renameNoReplace(const char* from, const char* to) override {
+        return fails("rename") ? -1 : FileSystem::renameNoReplace(from, to);
+    }
+    int rename(const char* from, const char* to) override {
+        return fails("rename") ? -1 : FileSystem::rename(from, to);
+    }
+    int unlink(const char* path) override {
+        return fails("unlink") ? -1 : FileSystem::unlink(path);
+    }
+
+  private:
+    bool fails(const char* name) {
+        names.emplace_back(name);
+        if (!before || !before(names.size())) return false;
+        errno = ENOSPC;
+        return true;
+    }
+};
+
+// One kind of write of a.mp3, into itself or into another file.
+struct Scenario {
+    const char* name;
+    Bytes before;
+    std::uint8_t newCode, oldCode;
+    std::int64_t audioStart;
+    EditFields fields;
+    std::string target = "a.mp3";
+    std::string link = "";  // a second name of a.mp3
+};
+
+inline std::vector<Scenario> scenarios(std::size_t audioBytes = (1 << 20) + 1000) {
+    const Bytes audio = fakeAudio(audioBytes, 11);  // two copy buffers by default
+    const Bytes v2 = Id3v2Builder(3).frame(frameV23("TIT2", sjisText("Old"))).padding(64).build();
+    const std::int64_t afterV2 = static_cast<std::int64_t>(v2.size()) + 1;
+    const Bytes v1 = id3v1Trailer({raw("Old"), {}, {}, {}, {}, std::uint8_t{1}, 3});
+    EditFields f;
+    f.txtTitle = f.txtTIT2 = "New";
+    f.txtTrack = "2";
+    f.cmbGenre = 5;
+    f.optEncode = 1;
+    return {
+        {"rewrite", concat({v2, audio}), kID3v23, kID3v23, afterV2, f},
+        {"in place", concat({audio, v1}), kID3v11, kID3v1, 1, f},
+        {"appended", audio, kID3v1, kNoTag, 1, f},
+        {"new file", concat({v2, audio}), kID3v11, kID3v23, afterV2, f, "b.mp3"},
+        {"linked", concat({v2, audio}), kID3v22, kID3v23, afterV2, f, "a.mp3", "b.mp3"},
+    };
+}
+
+struct Outcome {
+    Status status;
+    std::map<std::string, Bytes> files;  // every file in the folder afterwards
+};
+
+inline std::map<std::string, Bytes> filesIn(const TempDir& dir) {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        files[entry.path().filename().string()] = readFile(entry.path().string());
+    return files;
+}
+
+// Lays out a.mp3 (and its second name) in `dir` as the scenario has it.
+inline void prepare(const Scenario& s, const TempDir& dir) {
+    writeFile(dir.file("a.mp3"), s.before);
+    if (!s.link.empty()) ::link(dir.file("a.mp3").c_str(), dir.file(s.link).c_str());
+}
+
+inline Status writeScenario(const Scenario& s, const TempDir& dir) {
+    return subWriteTag(dir.file(s.target), dir.file("a.mp3"), s.newCode, s.oldCode, s.audioStart,
+                       {}, s.fields);
+}
+
+inline Outcome run(const Scenario& s, fileops::FileSystem& fs, const TempDir& dir) {
+    prepare(s, dir);
+    Outcome o;
+    {
+        fileops::ScopedFileSystem scoped(fs);
+        o.status = writeScenario(s, dir);
+    }
+    o.files = filesIn(dir);
+    return o;
+}
+
+// The folder as it was before the write.
+inline std::map<std::string, Bytes> original(const Scenario& s) {
+    std::map<std::string, Bytes> files{{"a.mp3", s.before}};
+    if (!s.link.empty()) files[s.link] = s.before;
+    return files;
+}
+
+}  // namespace tagshelf::test

@@ -1,0 +1,25 @@
+// Running work in a child process that is killed with SIGKILL: where it stops
+// itself (a pause seam raises SIGSTOP before a chosen step) or after a delay.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace tagshelf::test {
+
+struct ChildEnd {
+    bool killed = false;  // false: the child ended by itself first
+    int exitCode = -1;    // when it ended by itself
+};
+
+// Forks; the child runs `work` and ends with its result. The parent kills the
+// child as soon as it stops itself, or once `delay` has passed (never, without a
+// delay), and waits for it.
+ChildEnd runAndKill(const std::function<int()>& work,
+                    std::optional<std::chrono::microseconds> delay = std::nullopt);
+
+// Stops this process until it is killed or continued: the pause seam.
+void pauseHere();
+
+}  // namespace tagshelf::test
