@@ -168,7 +168,7 @@ std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_
         text = asChars({first, taken});
         stop = index + static_cast<std::int64_t>(taken);
     }
-    index = stop + 1;
+    index = 1 + stop;
     return codepage::fromUtf16(codepage::toUtf16(text));
 }
 
