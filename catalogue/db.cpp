@@ -252,6 +252,13 @@ std::string Statement::text(int column) const {
                        static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
+std::string_view Statement::view(int column) const {
+    const unsigned char* p = sqlite3_column_text(stmt_, column);
+    if (!p) return {};
+    return std::string_view(reinterpret_cast<const char*>(p),
+                            static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
 std::int64_t Statement::integer(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }

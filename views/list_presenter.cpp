@@ -1,8 +1,12 @@
 #include "views/list_presenter.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/db.h"
 #include "catalogue/records.h"
+#include "catalogue/schema.h"
 #include "views/list_ops.h"
+#include "views/search.h"
+#include "views/sort.h"
 
 namespace tagshelf {
 
@@ -24,6 +28,13 @@ std::vector<int> ListPresenter::visibleColumns() const {
         if (columnVisible_[static_cast<std::size_t>(k)]) shown.push_back(k);
     }
     return shown;
+}
+
+std::vector<std::string> ListPresenter::visibleCaptions() const {
+    std::vector<std::string> captions;
+    for (int k : visibleColumns())
+        captions.emplace_back(gridColumn(k).caption);
+    return captions;
 }
 
 const Record* ListPresenter::recordAt(std::int64_t row) const {
@@ -100,9 +111,72 @@ GridUpdate ListPresenter::emptyCatalogue() {
 
 GridUpdate ListPresenter::showColumns(const std::array<bool, kDataColumns>& visible) {
     columnVisible_ = visible;
+    if (searchMode_) return GridUpdate{.columns = true, .rows = count_ > 0};
     GridUpdate update = refresh();
     update.columns = true;
     return update;
+}
+
+GridUpdate ListPresenter::search(const std::string& text) {
+    if (text.empty() || !catalogueHasRows()) return {};
+    RecordList hits;
+    const std::int32_t n = fncDbSearch(cat_, text, hits);
+    if (n == 0) {
+        cat_.toolkit.notice("検索結果0件です");
+        return {};
+    }
+    if (Status made = fncCreateTable(cat_, "List"); !made) {
+        showDbError(cat_, "fncCreateTable : ", made.error());
+        cat_.toolkit.notice("テーブルの作成に失敗しました（#WK_List）");
+        return {};
+    }
+    DbConnection conn;
+    if (!fncDbOpen(cat_, conn)) return {};
+    // Emptying List, filling it and reading it in the sort order are stored
+    // together or not at all: when a step fails, List still holds the list shown.
+    const char* failure = nullptr;
+    Status done = conn.atomically([&]() -> Status {
+        if (!subDbDelete(cat_, "", "List")) {
+            failure = "テーブルの作成に失敗しました（#WK_List）";
+        } else if (!fncInWk(cat_, "List", hits, n)) {
+            failure = "ワークテーブルへのデータ挿入に失敗しました";
+        } else if (!sortCaption_.empty() &&
+                   !fncDbSortRead(cat_, "List", fncFieldName(sortCaption_), hits)) {
+            failure = "ソートに失敗しました。";
+        }
+        return failure ? Status(Error{}) : Status();
+    });
+    if (!done && !failure) {
+        showDbError(cat_, "fncInWk : ", done.error());
+        failure = "ワークテーブルへのデータ挿入に失敗しました";
+    }
+    if (failure) {
+        cat_.toolkit.notice(failure);
+        return {};
+    }
+    records_ = std::move(hits);
+    count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+    searchMode_ = true;
+    return GridUpdate{.rows = true};
+}
+
+GridUpdate ListPresenter::sort(const std::string& caption) {
+    if (!caption.empty()) {
+        sortCaption_ = caption;
+        RecordList sorted;
+        if (!fncDbSortRead(cat_, shownTable(), fncFieldName(caption), sorted)) return {};
+        records_ = std::move(sorted);
+        count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+    }
+    return GridUpdate{.columns = true, .rows = count_ > 0};
+}
+
+void ListPresenter::saveCsv() {
+    subCsvSave(cat_, shownTable());
+}
+
+bool ListPresenter::writeCsv(const std::string& path, CsvEncoding encoding) {
+    return subWriteCsv(cat_, shownTable(), path, encoding);
 }
 
 }  // namespace tagshelf
