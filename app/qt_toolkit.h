@@ -2,6 +2,7 @@
 // modal windows and a progress dialog.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QStatusBar>
 #include <QString>
@@ -22,7 +23,12 @@ class QtToolkit : public Toolkit {
     std::optional<std::string> saveFileDialog(std::string_view filter) override;
     void setStatusText(std::string_view text) override;
     int showModal(ModalDialog& dialog) override;
+    // Runs xdg-open on the address.
+    bool openUrl(std::string_view url, std::function<void()> ended) override;
     std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
+
+    QtToolkit() = default;
+    ~QtToolkit() override;
 
     // The window that owns the dialogs, and the status bar to write to.
     void setMainWindow(QWidget* window, QStatusBar* statusBar);
@@ -31,6 +37,8 @@ class QtToolkit : public Toolkit {
     QPointer<QWidget> window_;
     QPointer<QStatusBar> statusBar_;
     QString lastFileName_;
+    // The parent of the browser processes still running.
+    QObject processes_;
 };
 
 }  // namespace tagshelf
