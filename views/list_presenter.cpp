@@ -1,5 +1,7 @@
 #include "views/list_presenter.h"
 
+#include <numeric>
+
 #include "catalogue/catalogue.h"
 #include "catalogue/db.h"
 #include "catalogue/records.h"
@@ -47,8 +49,14 @@ std::string ListPresenter::statusTextFor(std::int64_t row) {
     return r ? r->FilePath : std::string();
 }
 
+void ListPresenter::showInTableOrder(std::int32_t count) {
+    count_ = count;
+    position_.resize(static_cast<std::size_t>(count));
+    std::iota(position_.begin(), position_.end(), 0);
+}
+
 GridUpdate ListPresenter::showEmpty() {
-    count_ = 0;
+    showInTableOrder(0);
     records_.entries.clear();
     countText_ = recordCountText(0);
     return GridUpdate{.columns = true, .countLabel = true};
@@ -59,7 +67,7 @@ GridUpdate ListPresenter::reloadCatalogue() {
     if (!catalogueHasRows()) return showEmpty();
     std::int32_t counted = subDbRead(cat_, records_);
     countText_ = recordCountText(counted);
-    count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+    showInTableOrder(static_cast<std::int32_t>(records_.entries.size()) - 1);
     return GridUpdate{.columns = true, .rows = count_ > 0, .countLabel = true};
 }
 
@@ -132,17 +140,14 @@ GridUpdate ListPresenter::search(const std::string& text) {
     }
     DbConnection conn;
     if (!fncDbOpen(cat_, conn)) return {};
-    // Emptying List, filling it and reading it in the sort order are stored
-    // together or not at all: when a step fails, List still holds the list shown.
+    // Emptying List and filling it are stored together or not at all: when a
+    // step fails, List still holds the list shown.
     const char* failure = nullptr;
     Status done = conn.atomically([&]() -> Status {
         if (!subDbDelete(cat_, "", "List")) {
             failure = "テーブルの作成に失敗しました（#WK_List）";
         } else if (!fncInWk(cat_, "List", hits, n)) {
             failure = "ワークテーブルへのデータ挿入に失敗しました";
-        } else if (!sortCaption_.empty() &&
-                   !fncDbSortRead(cat_, "List", fncFieldName(sortCaption_), hits)) {
-            failure = "ソートに失敗しました。";
         }
         return failure ? Status(Error{}) : Status();
     });
@@ -155,18 +160,16 @@ GridUpdate ListPresenter::search(const std::string& text) {
         return {};
     }
     records_ = std::move(hits);
-    count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+    showInTableOrder(n);
     searchMode_ = true;
+    if (!sortCaption_.empty()) fncDbSortRead(records_, position_, fncFieldName(sortCaption_));
     return GridUpdate{.rows = true};
 }
 
 GridUpdate ListPresenter::sort(const std::string& caption) {
     if (!caption.empty()) {
         sortCaption_ = caption;
-        RecordList sorted;
-        if (!fncDbSortRead(cat_, shownTable(), fncFieldName(caption), sorted)) return {};
-        records_ = std::move(sorted);
-        count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+        fncDbSortRead(records_, position_, fncFieldName(caption));
     }
     return GridUpdate{.columns = true, .rows = count_ > 0};
 }

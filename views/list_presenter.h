@@ -55,9 +55,9 @@ class ListPresenter {
     // nothing is found or a step fails, the list shown before stays, with its
     // search mode. The record-count label keeps the catalogue's count.
     GridUpdate search(const std::string& text);
-    // "ソート": remembers the column with the header caption `caption` and reads
-    // the list shown (the catalogue or the search result) again in its order;
-    // when the read fails the list shown stays. An empty caption only redraws.
+    // "ソート": remembers the column with the header caption `caption` and shows
+    // the list shown (the catalogue or the search result) in its order. An empty
+    // caption only redraws.
     GridUpdate sort(const std::string& caption);
     // "CSVへ保存": the list shown, from its table, into a file the user chooses.
     void saveCsv();
@@ -88,11 +88,15 @@ class ListPresenter {
     // empties the list and the grid.
     GridUpdate reloadCatalogue();
     GridUpdate showEmpty();
+    // The record list holds `count` rows in the order of their table.
+    void showInTableOrder(std::int32_t count);
     const char* shownTable() const { return searchMode_ ? "List" : "FileList"; }
 
     Catalogue& cat_;
     RecordList records_;
     std::int32_t count_ = 0;
+    // Each entry's place in its table (FileList, or List in search mode).
+    std::vector<std::int32_t> position_;
     bool searchMode_ = false;
     std::string sortCaption_;
     std::array<bool, kDataColumns> columnVisible_{};

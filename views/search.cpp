@@ -34,13 +34,23 @@ std::string lowerAscii(std::string_view text) {
     return out;
 }
 
-bool containsFolded(std::string_view value, std::string_view lowerNeedle, std::string& scratch) {
-    if (value.size() < lowerNeedle.size()) return false;
-    scratch.assign(value);
-    std::transform(scratch.begin(), scratch.end(), scratch.begin(), lowerAsciiChar);
+bool containsFolded(std::string_view value, std::string_view lowerNeedle) {
+    const std::size_t n = lowerNeedle.size();
+    if (n == 0) return true;
+    if (value.size() < n) return false;
+    const char first = lowerNeedle[0];
+    const char firstUpper =
+        first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
     // UTF-8 never starts a character inside another, so a byte match is a
     // character match.
-    return scratch.find(lowerNeedle) != std::string::npos;
+    for (std::size_t i = 0; i + n <= value.size(); ++i) {
+        if (value[i] != first && value[i] != firstUpper) continue;
+        std::size_t k = 1;
+        while (k < n && lowerAsciiChar(value[i + k]) == lowerNeedle[k])
+            ++k;
+        if (k == n) return true;
+    }
+    return false;
 }
 
 std::int32_t fncDbSearch(Catalogue& cat, std::string_view text, RecordList& hits) {
@@ -59,7 +69,6 @@ std::int32_t fncDbSearch(Catalogue& cat, std::string_view text, RecordList& hits
         showDbError(cat, "fncDbSearch : ", st.error());
         return 0;
     }
-    std::string scratch;
     for (;;) {
         Result<bool> row = st->step();
         if (!row) {
@@ -68,7 +77,7 @@ std::int32_t fncDbSearch(Catalogue& cat, std::string_view text, RecordList& hits
         }
         if (!*row) break;
         for (std::size_t p = 0; p < passes.size(); ++p) {
-            if (containsFolded(st->view(static_cast<int>(passes[p])), needle, scratch)) {
+            if (containsFolded(st->view(static_cast<int>(passes[p])), needle)) {
                 readRecord(*st, found[p].emplace_back());
                 break;
             }

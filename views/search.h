@@ -20,8 +20,8 @@ std::vector<std::size_t> searchedColumns();
 std::string lowerAscii(std::string_view text);
 
 // True when `value` contains `lowerNeedle` (already lowerAscii), ignoring the case
-// of ASCII letters only. `scratch` is working space kept between calls.
-bool containsFolded(std::string_view value, std::string_view lowerNeedle, std::string& scratch);
+// of ASCII letters only.
+bool containsFolded(std::string_view value, std::string_view lowerNeedle);
 
 // Replaces `hits` with the FileList records in which a searched field contains
 // `text`, matched literally: pass by pass (all title hits in table order, then the
