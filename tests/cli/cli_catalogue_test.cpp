@@ -141,26 +141,19 @@ TEST_F(CliCatalogueTest, ListRefusesOtherTablesAndReportsAMissingCatalogue) {
 }
 
 TEST_F(CliCatalogueTest, SearchAndExportGiveWhatTheWindowShowsAndWrites) {
-    mp3("a.mp3", Id3v2Builder(3)
-                     .frame(frameV23("TIT2", sjisText("Rain")))
-                     .frame(frameV23("TALB", sjisText("b")))
-                     .build());
-    mp3("b.mp3", {}, id3v1Trailer({raw("Sun"), raw("rain man"), raw("a"), raw("2003"), {}, 4, 17}));
+    std::string a =
+        mp3("a.mp3", {}, id3v1Trailer({raw("Rain"), {}, raw("b"), raw("2003"), {}, 1, 17}));
+    std::string b = mp3(
+        "b.mp3", {}, id3v1Trailer({raw("Sun"), raw("rain man"), raw("a"), raw("2003"), {}, 4, 17}));
     mp3("c.mp3", {});
     ASSERT_EQ(cli({"add", "--catalogue", catalogue(), "--create", dir.file("music")}).status, 0);
-
-    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
-        {{"search", "RAIN", "--catalogue", catalogue()}, {"Rain", "Sun"}},
-        {{"search", "rain", "--catalogue", catalogue(), "--sort", "Album"}, {"Sun", "Rain"}},
-        {{"search", "rain", "--catalogue", catalogue(), "--sort", "アルバム"}, {"Sun", "Rain"}},
-    };
-    for (const auto& [args, titles] : cases) {
-        Outcome o = cli(args);
-        EXPECT_EQ(o.status, 0) << o.err;
-        std::vector<std::string> got;
+    for (const auto& [sort, titles] :
+         {std::pair{"タイトル", "Rain Sun "}, {"Album", "Sun Rain "}}) {
+        Outcome o = cli({"search", "RAIN", "--catalogue", catalogue(), "--sort", sort});
+        std::string got;
         for (const auto& line : o.lines())
-            got.push_back(line["Title"]);
-        EXPECT_EQ(got, titles) << args[1];
+            got += line["Title"].get<std::string>() + " ";
+        EXPECT_EQ(got, titles) << o.err;
     }
     Outcome none = cli({"search", "zzz", "--catalogue", catalogue()});
     EXPECT_EQ(none.status, 1);
@@ -168,12 +161,11 @@ TEST_F(CliCatalogueTest, SearchAndExportGiveWhatTheWindowShowsAndWrites) {
     EXPECT_EQ(cli({"search", "rain", "--sort", "GenreNo"}).status, 2);
 
     const std::string out = dir.file("out.csv");
-    Outcome written =
-        cli({"export", out, "--catalogue", catalogue(), "--search", "rain", "--encoding", "utf-8"});
-    EXPECT_EQ(written.status, 0) << written.err;
-    EXPECT_EQ(readText(out), "Rain, ,b, , , , ,999, ,0,ID3v23," + dir.file("music/a.mp3") +
-                                 "\r\nSun,rain man,a,4,2003, ,ロック,17, , ,ID3v11," +
-                                 dir.file("music/b.mp3") + "\r\n\r\n");
+    EXPECT_EQ(cli({"export", out, "--catalogue", catalogue(), "--search", "rain"}).status, 0);
+    EXPECT_EQ(readText(out),
+              "Rain, ,b,1,2003, ,\x83\x8d\x83\x62\x83N,17, , ,ID3v11," + a +
+                  "\r\nSun,rain man,a,4,2003, ,\x83\x8d\x83\x62\x83N,17, , ,ID3v11," + b +
+                  "\r\n\r\n");
     EXPECT_EQ(cli({"export", out, "--encoding", "latin1"}).status, 2);
 }
 
