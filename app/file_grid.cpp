@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "views/list_presenter.h"
 #include "windows/file_names.h"
+#include "windows/twips.h"
 
 namespace tagshelf {
 
@@ -116,7 +117,7 @@ FileGrid::FileGrid(const ListPresenter& list, QWidget* parent)
 }
 
 int FileGrid::twipsToPixels(int twips) const {
-    return static_cast<int>(twips * logicalDpiX() / 1440.0 + 0.5);
+    return tagshelf::twipsToPixels(*this, twips);
 }
 
 void FileGrid::applyWidths() {

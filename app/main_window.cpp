@@ -11,6 +11,7 @@
 #include "cataloguing/scan.h"
 #include "views/list_ops.h"
 #include "windows/select_dialog.h"
+#include "windows/twips.h"
 
 namespace tagshelf {
 
@@ -31,11 +32,11 @@ MainWindow::MainWindow(Catalogue& cat, QWidget* parent)
 }
 
 int MainWindow::twips(int value) const {
-    return static_cast<int>(value * logicalDpiX() / 1440.0 + 0.5);
+    return twipsToPixels(*this, value);
 }
 
 int MainWindow::toTwips(int pixels) const {
-    return static_cast<int>(pixels * 1440.0 / logicalDpiX() + 0.5);
+    return pixelsToTwips(*this, pixels);
 }
 
 void MainWindow::buildControls() {
@@ -46,15 +47,18 @@ void MainWindow::buildControls() {
     lbl_Record->setObjectName(QStringLiteral("lbl_Record"));
     lbl_Record->setGeometry(twips(240), twips(240), twips(1815), twips(255));
 
-    txtSearch = new QLineEdit(client);
+    txtSearch = new SearchBox(client);
     txtSearch->setObjectName(QStringLiteral("txtSearch"));
     txtSearch->setGeometry(twips(2280), twips(240), twips(1455), twips(270));
+    connect(txtSearch, &SearchBox::gotFocus, this, &MainWindow::txtSearch_GotFocus);
+    connect(txtSearch, &SearchBox::keyDown, this, &MainWindow::txtSearch_KeyDown);
 
     cmd_Search = new QPushButton(QStringLiteral("検索"), client);
     cmd_Search->setObjectName(QStringLiteral("cmd_Search"));
     cmd_Search->setGeometry(twips(3720), twips(240), twips(975), twips(300));
-    cmd_Search->setAutoDefault(false);
-    cmd_Search->setEnabled(false);  // the search is not built yet
+    // Not the window's default button, but Enter presses it when it has the focus.
+    cmd_Search->setAutoDefault(true);
+    connect(cmd_Search, &QPushButton::clicked, this, &MainWindow::cmd_Search_Click);
 
     cmd_Redo = new QPushButton(QStringLiteral("元に戻す"), client);
     cmd_Redo->setObjectName(QStringLiteral("cmd_Redo"));
@@ -90,8 +94,6 @@ void MainWindow::buildMenus() {
         QAction* a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromUtf8(name));
         if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-        // Work not built yet stays disabled until it is.
-        a->setEnabled(false);
         return a;
     };
 
@@ -99,23 +101,19 @@ void MainWindow::buildMenus() {
     File->setObjectName(QStringLiteral("File"));
     FileOpen = item(File, "FileOpen", "ファイルを開く", QKeySequence(Qt::CTRL | Qt::Key_O));
     FolderOpen = item(File, "FolderOpen", "フォルダを開く", QKeySequence(Qt::CTRL | Qt::Key_D));
-    FileOpen->setEnabled(true);
-    FolderOpen->setEnabled(true);
     connect(FileOpen, &QAction::triggered, this, &MainWindow::FileOpen_Click);
     connect(FolderOpen, &QAction::triggered, this, &MainWindow::FolderOpen_Click);
     File->addSeparator()->setObjectName(QStringLiteral("Line1"));
     ListSave = item(File, "ListSave", "CSVへ保存");
+    connect(ListSave, &QAction::triggered, this, &MainWindow::ListSave_Click);
     File->addSeparator()->setObjectName(QStringLiteral("Line2"));
     Quit = item(File, "Quit", "終了", QKeySequence(Qt::CTRL | Qt::Key_Q));
-    Quit->setEnabled(true);
     connect(Quit, &QAction::triggered, this, &MainWindow::Quit_Click);
 
     Edit = menuBar()->addMenu(QStringLiteral("編集"));
     Edit->setObjectName(QStringLiteral("Edit"));
     Initial = item(Edit, "Initial", "DBの初期化");
     Delete = item(Edit, "Delete", "レコードの削除");
-    Initial->setEnabled(true);
-    Delete->setEnabled(true);
     connect(Initial, &QAction::triggered, this, &MainWindow::Initial_Click);
     connect(Delete, &QAction::triggered, this, &MainWindow::Delete_Click);
 
@@ -123,10 +121,13 @@ void MainWindow::buildMenus() {
     View->setObjectName(QStringLiteral("View"));
     ViewSelect = item(View, "ViewSelect", "表示項目選択");
     Sort = item(View, "Sort", "ソート");
+    connect(ViewSelect, &QAction::triggered, this, &MainWindow::ViewSelect_Click);
+    connect(Sort, &QAction::triggered, this, &MainWindow::Sort_Click);
 
     Help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
     Help->setObjectName(QStringLiteral("Help"));
     Info = item(Help, "Info", "バージョン情報");
+    connect(Info, &QAction::triggered, this, &MainWindow::Info_Click);
 }
 
 void MainWindow::draw(const GridUpdate& update) {

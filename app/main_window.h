@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/file_grid.h"
+#include "app/search_box.h"
 #include "views/list_presenter.h"
 
 namespace tagshelf {
@@ -30,7 +31,7 @@ class MainWindow : public QMainWindow {
 
     // Controls.
     QLabel* lbl_Record;
-    QLineEdit* txtSearch;
+    SearchBox* txtSearch;
     QPushButton* cmd_Search;
     QPushButton* cmd_Redo;
     FileGrid* grd_FileList;
@@ -69,6 +70,15 @@ class MainWindow : public QMainWindow {
     void Delete_Click();
     void Initial_Click();
     void cmd_Redo_Click();
+
+    // Search, sort, columns, CSV export and the About box.
+    void cmd_Search_Click();
+    void txtSearch_GotFocus();
+    void txtSearch_KeyDown(int keyCode);
+    void Sort_Click();
+    void ViewSelect_Click();
+    void ListSave_Click();
+    void Info_Click();
 
     // The list the window shows.
     const ListPresenter& list() const { return list_; }

@@ -8,6 +8,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QTranslator>
 
@@ -136,6 +137,38 @@ void QtToolkit::setStatusText(std::string_view text) {
 
 int QtToolkit::showModal(ModalDialog& dialog) {
     return dialog.execModal();
+}
+
+bool QtToolkit::openUrl(std::string_view url, std::function<void()> ended) {
+    auto* process = new QProcess(&processes_);
+    process->setProgram(QStringLiteral("xdg-open"));
+    process->setArguments({qs(url)});
+    // No pipes: the browser may outlive this program and must not write into one
+    // nobody reads.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    // Waits only for the start itself (fork and exec), never for the browser.
+    if (!process->waitForStarted(5000)) {
+        delete process;
+        return false;
+    }
+    QObject::connect(process, &QProcess::finished, process, [process, ended = std::move(ended)] {
+        process->deleteLater();
+        if (ended) ended();
+    });
+    return true;
+}
+
+QtToolkit::~QtToolkit() {
+    // The program ends: a browser it started keeps running, only its launcher
+    // still waiting for it is stopped.
+    for (QProcess* process : processes_.findChildren<QProcess*>()) {
+        process->disconnect();
+        process->kill();
+        process->waitForFinished(1000);
+    }
 }
 
 namespace {

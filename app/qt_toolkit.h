@@ -2,6 +2,7 @@
 // modal windows and a progress dialog.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QStatusBar>
 #include <QString>
@@ -26,7 +27,12 @@ class QtToolkit : public Toolkit {
     std::optional<std::string> saveFileDialog(std::string_view filter) override;
     void setStatusText(std::string_view text) override;
     int showModal(ModalDialog& dialog) override;
+    // Runs xdg-open on the address.
+    bool openUrl(std::string_view url, std::function<void()> ended) override;
     std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
+
+    QtToolkit() = default;
+    ~QtToolkit() override;
 
     // The window that owns the dialogs, and the status bar to write to.
     void setMainWindow(QWidget* window, QStatusBar* statusBar);
@@ -37,6 +43,8 @@ class QtToolkit : public Toolkit {
     QPointer<QWidget> progress_;  // the progress dialog on screen, if any
     QString lastFileName_;
     std::string lastOpenFolder_;
+    // The parent of the browser processes still running.
+    QObject processes_;
 };
 
 }  // namespace tagshelf

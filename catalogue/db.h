@@ -115,6 +115,8 @@ class Statement {
     bool isNull(int column) const;
     // The column as text; a NULL reads as the empty text. Embedded NULs are kept.
     std::string text(int column) const;
+    // The same without a copy; valid until the statement steps or is reset.
+    std::string_view view(int column) const;
     std::int64_t integer(int column) const;
     int columnCount() const;
     std::string columnName(int column) const;

@@ -74,10 +74,17 @@ void readRecord(const Statement& st, Record& r) {
 }
 
 Status appendRecord(DbConnection& conn, std::string_view table, const Record& r) {
-    std::string sql = "INSERT INTO " + quoteIdentifier(table) + " (" + columnList() + ") VALUES (";
-    for (std::size_t c = 0; c < kColumns.size(); ++c)
-        sql += c ? ", ?" : "?";
-    Result<Statement> st = conn.prepare(sql + ")");
+    // The statement's text is made once per table: appends come by the thousand.
+    thread_local std::string lastTable;
+    thread_local std::string sql;
+    if (sql.empty() || table != lastTable) {
+        lastTable = table;
+        sql = "INSERT INTO " + quoteIdentifier(table) + " (" + columnList() + ") VALUES (";
+        for (std::size_t c = 0; c < kColumns.size(); ++c)
+            sql += c ? ", ?" : "?";
+        sql += ")";
+    }
+    Result<Statement> st = conn.prepare(sql);
     if (!st) return st.status();
     for (std::size_t c = 0; c < kColumns.size(); ++c)
         st->bind(static_cast<int>(c) + 1, r.*kColumns[c].member);

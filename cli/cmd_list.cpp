@@ -73,15 +73,12 @@ int cmd_list(const Invocation& call) {
             return kExitFailure;
         }
         if (!*row) break;
-        Json line = Json::object();
+        Record record;
+        readRecord(*st, record);
+        Json line = toJson(record);
+        // A value another program left out shows as null.
         for (std::size_t c = 0; c < kColumns.size(); ++c) {
-            const int i = static_cast<int>(c);
-            const std::string name(kColumns[c].name);
-            if (st->isNull(i)) {
-                line[name] = nullptr;
-            } else {
-                line[name] = st->text(i);
-            }
+            if (st->isNull(static_cast<int>(c))) line[std::string(kColumns[c].name)] = nullptr;
         }
         call.out << jsonLine(line) << '\n';
     }

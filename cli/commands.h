@@ -11,17 +11,21 @@
 namespace tagshelf::cli {
 
 // COMMAND(name, arguments, one line of help)
-#define TAGSHELF_CLI_COMMANDS(COMMAND)                                                    \
-    COMMAND(tag, "[--] FILE...",                                                          \
-            "detect and read each file's tag; print one JSON object per line per file")   \
-    COMMAND(add, "[--catalogue FILE] [--create] [--] PATH...",                            \
-            "register MP3 files and folders in the catalogue as a drop on the grid does") \
-    COMMAND(list, "[--catalogue FILE] [--table FileList|List]",                           \
-            "print the rows of a catalogue table, one JSON object per line")              \
-    COMMAND(write,                                                                        \
-            "[--version V] [--title T] [--artist A] [--album A] [--track N] "             \
-            "[--track-total N] [--year Y] [--month M] [--day D] [--comment C] "           \
-            "[--genre NAME] [--genre-no N] [--encoding 0|1] [--] FILE",                   \
+#define TAGSHELF_CLI_COMMANDS(COMMAND)                                                     \
+    COMMAND(tag, "[--] FILE...",                                                           \
+            "detect and read each file's tag; print one JSON object per line per file")    \
+    COMMAND(add, "[--catalogue FILE] [--create] [--] PATH...",                             \
+            "register MP3 files and folders in the catalogue as a drop on the grid does")  \
+    COMMAND(list, "[--catalogue FILE] [--table FileList|List]",                            \
+            "print the rows of a catalogue table, one JSON object per line")               \
+    COMMAND(search, "TEXT [--catalogue FILE] [--sort CAPTION-OR-FIELD]",                   \
+            "print the records a search shows in the window, one JSON object per line")    \
+    COMMAND(export, "FILE [--catalogue FILE] [--search TEXT] [--encoding cp932|utf-8]",    \
+            "write the catalogue or a search result as the CSV file \"CSVへ保存\" writes") \
+    COMMAND(write,                                                                         \
+            "[--version V] [--title T] [--artist A] [--album A] [--track N] "              \
+            "[--track-total N] [--year Y] [--month M] [--day D] [--comment C] "            \
+            "[--genre NAME] [--genre-no N] [--encoding 0|1] [--] FILE",                    \
             "write a file's tag as OK in the edit window does (see write --help)")
 
 // Exit statuses.

@@ -1,5 +1,7 @@
 #include "cli/tag_json.h"
 
+#include "catalogue/columns.h"
+
 namespace tagshelf::cli {
 
 Json toJson(const Id3v1Tag& tag) {
@@ -35,6 +37,13 @@ Json toJson(const Id3v2Tag& tag) {
     j["Track"] = tag.Track;
     j["Genre"] = tag.Genre;
     j["Encode"] = tag.Encode;
+    return j;
+}
+
+Json toJson(const Record& row) {
+    Json j = Json::object();
+    for (const Column& c : kColumns)
+        j[std::string(c.name)] = row.*c.member;
     return j;
 }
 

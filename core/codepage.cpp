@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <vector>
 
 namespace tagshelf::codepage {
 namespace {
@@ -79,10 +80,78 @@ std::string decode(std::string_view bytes) {
     return convert(converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; });
 }
 
-std::string encode(std::string_view text) {
-    if (isAscii(text)) return std::string(text);
+namespace {
+
+std::string encodeByIconv(std::string_view text) {
     return convert(converters().fromUtf8, text,
                    [](unsigned char lead) { return utf8SequenceLength(lead); });
+}
+
+// The character of a well-formed two- or three-byte UTF-8 sequence at the start
+// of `s` (no surrogates, no overlong forms), or 0.
+char32_t bmpCharacter(std::string_view s) {
+    const auto b = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const auto follows = [&](std::size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
+    if (b(0) >= 0xC2 && b(0) <= 0xDF && follows(1)) return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+    if ((b(0) & 0xF0) != 0xE0 || !follows(1) || !follows(2)) return 0;
+    const char32_t c = ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+    return c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) ? 0 : c;
+}
+
+// What iconv makes of one character, remembered per thread (a long text repeats
+// few characters, and a call of iconv per character costs more than the rest of
+// the conversion): 0 not asked yet, 1 not representable, 2 ask again, 0x1XX the
+// single byte XX, else the lead byte and the trail byte.
+std::uint16_t cp932Of(char32_t c, std::string_view utf8) {
+    thread_local std::vector<std::uint16_t> known(0x10000, 0);
+    std::uint16_t& entry = known[c];
+    if (entry == 0) {
+        const std::string bytes = encodeByIconv(utf8);
+        const auto byte = [&bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+        if (bytes == "?") {
+            entry = 1;
+        } else if (bytes.size() == 1) {
+            entry = static_cast<std::uint16_t>(0x100 | byte(0));
+        } else if (bytes.size() == 2 && byte(0) >= 0x81) {
+            entry = static_cast<std::uint16_t>((byte(0) << 8) | byte(1));
+        } else {
+            entry = 2;
+        }
+    }
+    return entry;
+}
+
+}  // namespace
+
+std::string encode(std::string_view text) {
+    if (isAscii(text)) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(lead));
+            ++i;
+            continue;
+        }
+        const std::size_t length = std::min(text.size() - i, utf8SequenceLength(lead));
+        const std::string_view sequence = text.substr(i, length);
+        const char32_t c = bmpCharacter(sequence);
+        const std::uint16_t bytes = c ? cp932Of(c, sequence) : 2;
+        if (bytes == 1) {
+            out.push_back('?');
+        } else if (bytes == 2) {
+            out += encodeByIconv(sequence);  // malformed, beyond the BMP, or unusual
+        } else if (bytes < 0x200) {
+            out.push_back(static_cast<char>(bytes & 0xFF));
+        } else {
+            out.push_back(static_cast<char>(bytes >> 8));
+            out.push_back(static_cast<char>(bytes & 0xFF));
+        }
+        i += length;
+    }
+    return out;
 }
 
 std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {

@@ -49,6 +49,12 @@ int ScriptedToolkit::showModal(ModalDialog& dialog) {
     return script(dialog);
 }
 
+bool ScriptedToolkit::openUrl(std::string_view url, std::function<void()> ended) {
+    if (browserFails) return false;
+    browsers.push_back(Browser{std::string(url), std::move(ended)});
+    return true;
+}
+
 namespace {
 class ScriptedProgress : public Progress {
   public:

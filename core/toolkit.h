@@ -64,6 +64,11 @@ class Toolkit {
     // Shows a window modally and gives its result once it has closed.
     virtual int showModal(ModalDialog& dialog) = 0;
 
+    // Opens an address in the desktop's web browser, a program of its own, and
+    // returns at once; `ended` runs on this thread once that program has ended.
+    // False, and `ended` never runs, when it could not be started.
+    virtual bool openUrl(std::string_view url, std::function<void()> ended) = 0;
+
     // Progress of long work: the toolkit shows a dialog with a cancel button once
     // the work has run for about half a second. Release the object to close it.
     virtual std::unique_ptr<Progress> beginProgress(std::string_view caption) = 0;
@@ -99,6 +104,7 @@ class ScriptedToolkit : public Toolkit {
     std::optional<std::string> saveFileDialog(std::string_view filter) override;
     void setStatusText(std::string_view text) override;
     int showModal(ModalDialog& dialog) override;
+    bool openUrl(std::string_view url, std::function<void()> ended) override;
     std::unique_ptr<Progress> beginProgress(std::string_view caption) override;
     void showError(std::string_view label, const Error& error) override;
 
@@ -114,10 +120,19 @@ class ScriptedToolkit : public Toolkit {
     // The same for the search that comes first (found()).
     std::optional<long> cancelSearchAfter;
 
+    // openUrl fails while this is set.
+    bool browserFails = false;
+
     // What happened.
     std::vector<Message> messages;
     std::vector<std::string> fileDialogFilters;
     std::vector<std::string> dialogsShown;
+    // The browsers started: the address, and what to run when the user closes it.
+    struct Browser {
+        std::string url;
+        std::function<void()> ended;
+    };
+    std::vector<Browser> browsers;
     std::string statusText;
     long progressSteps = 0;
     int progressOpen = 0;  // progress objects alive now

@@ -19,10 +19,10 @@ bool confirmed(Catalogue& cat, const std::string& question) {
 
 }  // namespace
 
-void subDbDelete(Catalogue& cat, std::string_view key, std::string_view table) {
-    if (fncDbReadCount(cat, table) == 0) return;
+bool subDbDelete(Catalogue& cat, std::string_view key, std::string_view table) {
+    if (fncDbReadCount(cat, table) == 0) return true;
     DbConnection conn;
-    if (!fncDbOpen(cat, conn)) return;
+    if (!fncDbOpen(cat, conn)) return false;
     Status done;
     if (!key.empty()) {
         Result<Statement> match =
@@ -30,20 +30,21 @@ void subDbDelete(Catalogue& cat, std::string_view key, std::string_view table) {
         Result<bool> found = match ? match->bind(1, key).step() : Result<bool>(match.error());
         if (!found) {
             showDbError(cat, "subDbDelete : ", found.error());
-            return;
+            return false;
         }
-        if (!*found) return;  // no row carries that path: nothing to ask about
-        if (!confirmed(cat, std::string(key) + "のレコードを削除しますか？")) return;
+        if (!*found) return true;  // no row carries that path: nothing to ask about
+        if (!confirmed(cat, std::string(key) + "のレコードを削除しますか？")) return true;
         Result<Statement> st =
             conn.prepare("DELETE FROM " + quoteIdentifier(table) + " WHERE FilePath = ?");
         done = st ? st->bind(1, key).run() : st.status();
     } else {
         if (table != "List" && !confirmed(cat, std::string(table) + "のテーブルを削除しますか？")) {
-            return;
+            return true;
         }
         done = conn.exec("DELETE FROM " + quoteIdentifier(table));
     }
     if (!done) showDbError(cat, "subDbDelete : ", done.error());
+    return done.ok();
 }
 
 void subDbDropTable(Catalogue& cat, std::string_view table) {

@@ -1,9 +1,15 @@
 #include "views/list_presenter.h"
 
+#include <numeric>
+
 #include "catalogue/catalogue.h"
+#include "catalogue/db.h"
 #include "catalogue/records.h"
 #include "core/text.h"
+#include "catalogue/schema.h"
 #include "views/list_ops.h"
+#include "views/search.h"
+#include "views/sort.h"
 
 namespace tagshelf {
 
@@ -27,6 +33,13 @@ std::vector<int> ListPresenter::visibleColumns() const {
     return shown;
 }
 
+std::vector<std::string> ListPresenter::visibleCaptions() const {
+    std::vector<std::string> captions;
+    for (int k : visibleColumns())
+        captions.emplace_back(gridColumn(k).caption);
+    return captions;
+}
+
 const Record* ListPresenter::recordAt(std::int64_t row) const {
     if (row < 1 || row > count_) return nullptr;
     return &records_.at(row - 1);
@@ -37,8 +50,14 @@ std::string ListPresenter::statusTextFor(std::int64_t row) {
     return r ? pathForDisplay(r->FilePath) : std::string();
 }
 
+void ListPresenter::showInTableOrder(std::int32_t count) {
+    count_ = count;
+    position_.resize(static_cast<std::size_t>(count));
+    std::iota(position_.begin(), position_.end(), 0);
+}
+
 GridUpdate ListPresenter::showEmpty() {
-    count_ = 0;
+    showInTableOrder(0);
     records_.entries.clear();
     countText_ = recordCountText(0);
     return GridUpdate{.columns = true, .countLabel = true};
@@ -49,7 +68,7 @@ GridUpdate ListPresenter::reloadCatalogue() {
     if (!catalogueHasRows()) return showEmpty();
     std::int32_t counted = subDbRead(cat_, records_);
     countText_ = recordCountText(counted);
-    count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
+    showInTableOrder(static_cast<std::int32_t>(records_.entries.size()) - 1);
     return GridUpdate{.columns = true, .rows = count_ > 0, .countLabel = true};
 }
 
@@ -101,9 +120,67 @@ GridUpdate ListPresenter::emptyCatalogue() {
 
 GridUpdate ListPresenter::showColumns(const std::array<bool, kDataColumns>& visible) {
     columnVisible_ = visible;
+    if (searchMode_) return GridUpdate{.columns = true, .rows = count_ > 0};
     GridUpdate update = refresh();
     update.columns = true;
     return update;
+}
+
+GridUpdate ListPresenter::search(const std::string& text) {
+    if (text.empty() || !catalogueHasRows()) return {};
+    RecordList hits;
+    const std::int32_t n = fncDbSearch(cat_, text, hits);
+    if (n == 0) {
+        cat_.toolkit.notice("検索結果0件です");
+        return {};
+    }
+    if (Status made = fncCreateTable(cat_, "List"); !made) {
+        showDbError(cat_, "fncCreateTable : ", made.error());
+        cat_.toolkit.notice("テーブルの作成に失敗しました（#WK_List）");
+        return {};
+    }
+    DbConnection conn;
+    if (!fncDbOpen(cat_, conn)) return {};
+    // Emptying List and filling it are stored together or not at all: when a
+    // step fails, List still holds the list shown.
+    const char* failure = nullptr;
+    Status done = conn.atomically([&]() -> Status {
+        if (!subDbDelete(cat_, "", "List")) {
+            failure = "テーブルの作成に失敗しました（#WK_List）";
+        } else if (!fncInWk(cat_, "List", hits, n)) {
+            failure = "ワークテーブルへのデータ挿入に失敗しました";
+        }
+        return failure ? Status(Error{}) : Status();
+    });
+    if (!done && !failure) {
+        showDbError(cat_, "fncInWk : ", done.error());
+        failure = "ワークテーブルへのデータ挿入に失敗しました";
+    }
+    if (failure) {
+        cat_.toolkit.notice(failure);
+        return {};
+    }
+    records_ = std::move(hits);
+    showInTableOrder(n);
+    searchMode_ = true;
+    if (!sortCaption_.empty()) fncDbSortRead(records_, position_, fncFieldName(sortCaption_));
+    return GridUpdate{.rows = true};
+}
+
+GridUpdate ListPresenter::sort(const std::string& caption) {
+    if (!caption.empty()) {
+        sortCaption_ = caption;
+        fncDbSortRead(records_, position_, fncFieldName(caption));
+    }
+    return GridUpdate{.columns = true, .rows = count_ > 0};
+}
+
+void ListPresenter::saveCsv() {
+    subCsvSave(cat_, shownTable());
+}
+
+bool ListPresenter::writeCsv(const std::string& path, CsvEncoding encoding) {
+    return subWriteCsv(cat_, shownTable(), path, encoding);
 }
 
 }  // namespace tagshelf

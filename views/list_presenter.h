@@ -13,6 +13,7 @@
 
 #include "catalogue/columns.h"
 #include "catalogue/record_list.h"
+#include "views/csv_export.h"
 
 namespace tagshelf {
 
@@ -44,8 +45,24 @@ class ListPresenter {
     GridUpdate deleteRecord(std::int64_t row);
     // "DBの初期化": empties FileList after the question.
     GridUpdate emptyCatalogue();
-    // Shows the data columns whose flag is set (k = 0..10) and the whole catalogue.
+    // Shows the data columns whose flag is set (k = 0..10): the whole catalogue
+    // again, or, while a search result is shown, that result.
     GridUpdate showColumns(const std::array<bool, kDataColumns>& visible);
+
+    // "検索" (after its two silent checks, which this repeats): shows the records
+    // in which a searched field contains `text`, in the order of the passes, or of
+    // the remembered sort column, as a search result kept in the table List. When
+    // nothing is found or a step fails, the list shown before stays, with its
+    // search mode. The record-count label keeps the catalogue's count.
+    GridUpdate search(const std::string& text);
+    // "ソート": remembers the column with the header caption `caption` and shows
+    // the list shown (the catalogue or the search result) in its order. An empty
+    // caption only redraws.
+    GridUpdate sort(const std::string& caption);
+    // "CSVへ保存": the list shown, from its table, into a file the user chooses.
+    void saveCsv();
+    // The same CSV into `path`; false after the message when it can't be written.
+    bool writeCsv(const std::string& path, CsvEncoding encoding);
 
     // The record shown in grid row `row` (1, 2, …); null when there is none.
     const Record* recordAt(std::int64_t row) const;
@@ -60,17 +77,26 @@ class ListPresenter {
     const std::string& countText() const { return countText_; }
     // The data columns shown (k = 0..10), in grid order.
     std::vector<int> visibleColumns() const;
+    // Their header captions, in grid order (the options of the sort dialog).
+    std::vector<std::string> visibleCaptions() const;
+    const std::array<bool, kDataColumns>& columnVisible() const { return columnVisible_; }
+    // True when FileList holds a row (the menu items do nothing otherwise).
+    bool catalogueHasRows();
 
   private:
     // Loads FileList and asks for everything to be redrawn; an empty catalogue
     // empties the list and the grid.
     GridUpdate reloadCatalogue();
     GridUpdate showEmpty();
-    bool catalogueHasRows();
+    // The record list holds `count` rows in the order of their table.
+    void showInTableOrder(std::int32_t count);
+    const char* shownTable() const { return searchMode_ ? "List" : "FileList"; }
 
     Catalogue& cat_;
     RecordList records_;
     std::int32_t count_ = 0;
+    // Each entry's place in its table (FileList, or List in search mode).
+    std::vector<std::int32_t> position_;
     bool searchMode_ = false;
     std::string sortCaption_;
     std::array<bool, kDataColumns> columnVisible_{};

@@ -128,5 +128,34 @@ TEST_F(CliCatalogueTest, ListRefusesOtherTablesAndReportsAMissingCatalogue) {
     EXPECT_FALSE(fs::exists(catalogue()));
 }
 
+TEST_F(CliCatalogueTest, SearchAndExportGiveWhatTheWindowShowsAndWrites) {
+    std::string a =
+        mp3("a.mp3", {}, id3v1Trailer({raw("Rain"), {}, raw("b"), raw("2003"), {}, 1, 17}));
+    std::string b = mp3(
+        "b.mp3", {}, id3v1Trailer({raw("Sun"), raw("rain man"), raw("a"), raw("2003"), {}, 4, 17}));
+    mp3("c.mp3", {});
+    ASSERT_EQ(cli({"add", "--catalogue", catalogue(), "--create", dir.file("music")}).status, 0);
+    for (const auto& [sort, titles] :
+         {std::pair{"タイトル", "Rain Sun "}, {"Album", "Sun Rain "}}) {
+        Outcome o = cli({"search", "RAIN", "--catalogue", catalogue(), "--sort", sort});
+        std::string got;
+        for (const auto& line : o.lines())
+            got += line["Title"].get<std::string>() + " ";
+        EXPECT_EQ(got, titles) << o.err;
+    }
+    Outcome none = cli({"search", "zzz", "--catalogue", catalogue()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "検索結果0件です\n");
+    EXPECT_EQ(cli({"search", "rain", "--sort", "GenreNo"}).status, 2);
+
+    const std::string out = dir.file("out.csv");
+    EXPECT_EQ(cli({"export", out, "--catalogue", catalogue(), "--search", "rain"}).status, 0);
+    EXPECT_EQ(readText(out),
+              "Rain, ,b,1,2003, ,\x83\x8d\x83\x62\x83N,17, , ,ID3v11," + a +
+                  "\r\nSun,rain man,a,4,2003, ,\x83\x8d\x83\x62\x83N,17, , ,ID3v11," + b +
+                  "\r\n\r\n");
+    EXPECT_EQ(cli({"export", out, "--encoding", "latin1"}).status, 2);
+}
+
 }  // namespace
 }  // namespace tagshelf::test

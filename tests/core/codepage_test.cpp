@@ -25,6 +25,12 @@ TEST(CodepageTest, ShiftJis) {
               "A?B");
     EXPECT_EQ(encode(u8s(u8"a😀b한")), "a?b?");
     EXPECT_EQ(encode("x\xFFy"), "x?y");
+    // Characters met again (remembered after the first time), a single-byte one,
+    // and a sequence cut short that takes its following byte with it.
+    EXPECT_EQ(encode(u8s(u8"ｱあ😀ｱあ😀")), "\xB1\x82\xA0?\xB1\x82\xA0?");
+    EXPECT_EQ(encode("\xE3\x81"
+                     "AB"),
+              "?B");
 }
 
 TEST(CodepageTest, CutAtCharacter) {

@@ -45,6 +45,14 @@ class CatalogueFixture {
         }
     }
 
+    // Runs a statement that gives no rows.
+    void exec(const std::string& sql) {
+        DbConnection conn;
+        Status s = openCatalogue(cat, conn);
+        if (s) s = conn.exec(sql);
+        if (!s) throw std::runtime_error(s.error().description);
+    }
+
     // Runs a query and gives the first column of every row.
     std::vector<std::string> column(const std::string& sql) {
         DbConnection conn;
