@@ -57,7 +57,29 @@ std::vector<std::pair<std::string, Bytes>> seeds() {
                      .build(),
                  audio})},
         {"v22", concat({allFrames(2, true).padding(8).build(), audio})},
-        {"v24", concat({allFrames(4, false).padding(8).build(), audio})},
+        {"v24", concat({Id3v2Builder(4)
+                            .extendedHeader(concat({syncsafe(6), {1, 0}}))
+                            .frame(frameV24("TIT2", concat({{3}, raw(jp)})))
+                            .frame(frameV24("TPE1", concat({{2}, utf16("A", true, false)}),
+                                            FrameV24Options().unsynchronised().withDataLength()))
+                            .frame(frameV24("TALB", sjisText("Album"),
+                                            FrameV24Options().compressed().grouped(3)))
+                            .frame(frameV24("TCON", raw(std::string("\x03"
+                                                                    "17\0Pop",
+                                                                    7))))
+                            .frame(frameV24("TDRC", raw("\x00"
+                                                        "2004-05-06")))
+                            .frame(frameV24("COMM", commentBody(3, "jpn", raw("d"), raw("c"))))
+                            .padding(8)
+                            .footer()
+                            .build(),
+                        audio})},
+        {"v24-plain-sizes", concat({Id3v2Builder(4)
+                                        .frame(frameV24("TIT2", sjisText(std::string(300, 't')),
+                                                        FrameV24Options().plain()))
+                                        .frame(frameV24("TPE1", sjisText("a")))
+                                        .build(),
+                                    audio})},
         {"v23-huge-frame", Id3v2Builder(3).frame(odd).build()},
         {"v23-size0", Id3v2Builder(3).frame(frameV23("TIT2", sjisText("x"))).sizeField(0).build()},
         {"both", concat({allFrames(3, false).build(), v1Only})},
