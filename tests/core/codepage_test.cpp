@@ -25,6 +25,9 @@ TEST(CodepageTest, ShiftJis) {
               "A?B");
     EXPECT_EQ(encode(u8s(u8"a😀b한")), "a?b?");
     EXPECT_EQ(encode("x\xFFy"), "x?y");
+    EXPECT_TRUE(canEncode(text));
+    for (const std::string& lost : {u8s(u8"é"), u8s(u8"€"), u8s(u8"𠮷"), std::string("x\xFFy")})
+        EXPECT_FALSE(canEncode(lost)) << lost;
 }
 
 TEST(CodepageTest, CutAtCharacter) {
