@@ -68,6 +68,28 @@ Status appendRecord(DbConnection& conn, std::string_view table, const Record& r)
     return st->run();
 }
 
+Status updateRecord(DbConnection& conn, std::string_view table, std::string_view filePath,
+                    const Record& r) {
+    const std::string name = quoteIdentifier(table);
+    std::string sql = "UPDATE " + name + " SET ";
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        sql += (c ? ", " : "") + std::string(kColumns[c].name) + " = ?";
+    }
+    sql +=
+        " WHERE rowid = (SELECT rowid FROM " + name + " WHERE FilePath = ? ORDER BY rowid LIMIT 1)";
+    Result<Statement> st = conn.prepare(sql);
+    if (!st) return st.status();
+    for (std::size_t c = 0; c < kColumns.size(); ++c)
+        st->bind(static_cast<int>(c) + 1, r.*kColumns[c].member);
+    st->bind(static_cast<int>(kColumns.size()) + 1, filePath);
+    if (Status s = st->run(); !s) return s;
+    if (sqlite3_changes(conn.handle()) == 0) {
+        // The number of the old engine's "no current record" error.
+        return Error{3021, "カタログにこのファイルのレコードがありません。", "TagShelf", {}};
+    }
+    return {};
+}
+
 Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list) {
     DbConnection conn;
     if (Status s = openCatalogue(cat, conn); !s) return s;

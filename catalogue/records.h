@@ -33,6 +33,11 @@ class DbConnection;
 // Appends one row to `table` (FileList or List), every column from the record.
 Status appendRecord(DbConnection& conn, std::string_view table, const Record& r);
 
+// Writes every column of the record into the first row of `table` (in stored
+// order) whose FilePath is `filePath`; an error when there is no such row.
+Status updateRecord(DbConnection& conn, std::string_view table, std::string_view filePath,
+                    const Record& r);
+
 // Reads the current row of a statement that selects columnList() into a record;
 // a NULL (a value another program left out) reads as the empty text.
 void readRecord(const Statement& st, Record& r);

@@ -64,7 +64,7 @@ Result<bool> fncIsInDb(Catalogue& cat, std::string_view path, bool* openFailed) 
     return st->step();
 }
 
-bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
+Record fncRowOfID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = tag.IsV11 == 1 ? std::to_string(tag.Track) : " ";
     r.Year = stored(tag.Year);
@@ -73,10 +73,10 @@ bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) 
     r.GenreNo = std::to_string(tag.Genre);
     r.Comment = stored(tag.Comment);
     r.Encode = " ";
-    return append(cat, "fncInDbID3v1 : ", r);
+    return r;
 }
 
-bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
+Result<Record> fncRowOfID3v2(const std::string& path, const Id3v2Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = stored(tag.Track);
     YearAndDay date = catalogueYearAndDay(tag);
@@ -87,24 +87,51 @@ bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) 
         r.GenreNo = "999";
     } else {
         Result<std::int32_t> number = fncTconNo(tag.Genre);
-        if (!number) {
-            showDbError(cat, "fncInDbID3v2 : ", number.error());
-            return false;
-        }
+        if (!number) return number.error();
         r.GenreNo = std::to_string(*number);
     }
     r.Comment = stored(tag.Comment);
     r.Encode = std::to_string(tag.Encode);
-    return append(cat, "fncInDbID3v2 : ", r);
+    return r;
 }
 
-bool fncInDbID3None(Catalogue& cat, const std::string& path) {
+Record fncRowOfNoTag(const std::string& path) {
     Record r;
     r.FilePath = stored(path);
     r.Version = versionText(kNoTag);
     r.Title = r.Artist = r.Album = r.Trak = r.Year = r.Day = r.Genre = r.Comment = r.Encode = " ";
     r.GenreNo = "999";
-    return append(cat, "fncInDbID3None : ", r);
+    return r;
+}
+
+Result<Record> fncRowOfFile(Catalogue& cat, const std::string& path) {
+    Result<FileTag> tag = fncReadFileTag(path);
+    if (!tag) return tag.error();
+    switch (tag->family) {
+        case kID3v1:
+            return fncRowOfID3v1(cat, path, tag->v1);
+        case kID3v22:
+            return fncRowOfID3v2(path, tag->v2);
+        default:
+            return fncRowOfNoTag(path);
+    }
+}
+
+bool fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
+    return append(cat, "fncInDbID3v1 : ", fncRowOfID3v1(cat, path, tag));
+}
+
+bool fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
+    Result<Record> row = fncRowOfID3v2(path, tag);
+    if (!row) {
+        showDbError(cat, "fncInDbID3v2 : ", row.error());
+        return false;
+    }
+    return append(cat, "fncInDbID3v2 : ", *row);
+}
+
+bool fncInDbID3None(Catalogue& cat, const std::string& path) {
+    return append(cat, "fncInDbID3None : ", fncRowOfNoTag(path));
 }
 
 std::string fncGetGenre(Catalogue& cat, int number) {
