@@ -11,6 +11,7 @@
 #include "catalogue/columns.h"
 #include "core/text.h"
 #include "views/list_presenter.h"
+#include "windows/twips.h"
 
 namespace tagshelf {
 
@@ -113,7 +114,7 @@ FileGrid::FileGrid(const ListPresenter& list, QWidget* parent)
 }
 
 int FileGrid::twipsToPixels(int twips) const {
-    return static_cast<int>(twips * logicalDpiX() / 1440.0 + 0.5);
+    return tagshelf::twipsToPixels(*this, twips);
 }
 
 void FileGrid::applyWidths() {

@@ -67,6 +67,16 @@ GridUpdate ListPresenter::refresh() {
     return reloadCatalogue();
 }
 
+GridUpdate ListPresenter::refreshAfterEdit(const std::string& searchText) {
+    if (searchMode_) return rerunSearch(searchText);
+    return reloadCatalogue();
+}
+
+GridUpdate ListPresenter::rerunSearch(const std::string& /*text*/) {
+    // Until the search exists the whole catalogue stands in for its result.
+    return reloadCatalogue();
+}
+
 GridUpdate ListPresenter::showWholeCatalogue() {
     return refresh();
 }

@@ -37,6 +37,10 @@ class ListPresenter {
     GridUpdate load();
     // After files were added: the whole catalogue again (also after a search).
     GridUpdate refresh();
+    // After the edit window wrote a file and its row: the search is run again
+    // with `searchText` (the search box) while a search result is shown, else
+    // the whole catalogue is read again.
+    GridUpdate refreshAfterEdit(const std::string& searchText);
     // "元に戻す": leaves search mode and shows the whole catalogue.
     GridUpdate showWholeCatalogue();
     // "レコード件数" and the Delete key: deletes the record of grid row `row` after
@@ -66,6 +70,8 @@ class ListPresenter {
     // empties the list and the grid.
     GridUpdate reloadCatalogue();
     GridUpdate showEmpty();
+    // Runs the search for `text` again and shows its result.
+    GridUpdate rerunSearch(const std::string& text);
     bool catalogueHasRows();
 
     Catalogue& cat_;
