@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/db.h"
 #include "cataloguing/edit_update.h"
+#include "cataloguing/registration.h"
 #include "id3/apply_edit.h"
 #include "id3/edit_rules.h"
 
@@ -89,6 +91,17 @@ ExecOutcome cmdExecApply(Catalogue& cat, const EditTarget& target, std::uint8_t 
     }
     if (refused) {
         cat.toolkit.notice(*refused);
+        return ExecOutcome::Stay;
+    }
+
+    // The row is looked for first: a file written without its row would leave
+    // the two out of step.
+    bool openFailed = false;
+    Result<bool> known = fncIsInDb(cat, target.filePath, &openFailed);
+    if (openFailed) return ExecOutcome::Stay;  // fncDbOpen has said why
+    if (!known || !*known) {
+        if (!known) showDbError(cat, "fncIsInDb : ", known.error());
+        if (known) cat.toolkit.notice("カタログにこのファイルのレコードがありません。");
         return ExecOutcome::Stay;
     }
 

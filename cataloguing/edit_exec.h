@@ -28,6 +28,7 @@ enum class ExecOutcome {
 // cmdExec_Click's sequence for the new version code:
 //  1. ID3v1/ID3v1.1 without a genre: "ジャンルを選択して下さい";
 //  2. a value the write can't use, or one too long for the catalogue: its message;
+//     a file whose row the catalogue no longer holds is not written;
 //  3. the file's current tag by the record's version (the old code, where the
 //     audio starts, the old ID3v2 tag);
 //  4. the confirmation, which names the fields whose characters the chosen

@@ -173,6 +173,14 @@ TEST_F(EditExec, AFailedUpdateSaysTheFileWasWritten) {
     EXPECT_EQ(titles(), std::vector<std::string>{"old"});
 }
 
+TEST_F(EditExec, AFileWhoseRowIsGoneIsNotWritten) {
+    fx.column("DELETE FROM FileList");
+    EXPECT_EQ(ok(), ExecOutcome::Stay);
+    EXPECT_EQ(fx.toolkit.prompts(),
+              std::vector<std::string>{"カタログにこのファイルのレコードがありません。"});
+    EXPECT_EQ(readFile(path), before);
+}
+
 TEST_F(EditExec, NoneRegistersTheFileAgain) {
     fx.toolkit.answers = {MsgAnswer::Yes};
     EXPECT_EQ(cmdExecApply(fx.cat, {path, path, "ID3v23"}, kNoTag, fields), ExecOutcome::Close);
