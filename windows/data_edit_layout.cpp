@@ -113,7 +113,8 @@ void DataEditWindow::buildControls() {
     optEncode[1] = new QRadioButton(QStringLiteral("Unicode(ISO-10646-1)"), Frame1);
     for (int i = 0; i < 2; ++i) {
         optEncode[i]->setObjectName(QStringLiteral("optEncode%1").arg(i));
-        optEncode[i]->setGeometry(tw(i == 0 ? 1320 : 3480), tw(240), tw(2055), tw(kLabelHeight));
+        optEncode[i]->setGeometry(tw(i == 0 ? 1320 : 3480), tw(240), tw(i == 0 ? 2055 : 3015),
+                                  tw(kLabelHeight));
     }
 
     cmdExec = new QPushButton(QStringLiteral("OK"), this);
