@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <algorithm>
 
 #include "cataloguing/registration.h"
 #include "id3/reader.h"
@@ -26,33 +25,24 @@ const Bytes kAudio = fakeAudio(3000, 3);
 
 // A file of each version with the title "old" and genre 17.
 Bytes fileOf(std::uint8_t version) {
-    switch (version) {
-        case kID3v1:
-        case kID3v11:
-            return concat({kAudio, id3v1Trailer({raw("old"),
-                                                 {},
-                                                 {},
-                                                 raw("2003"),
-                                                 {},
-                                                 version == kID3v11 ? std::optional<std::uint8_t>(7)
-                                                                    : std::nullopt,
-                                                 17})});
-        case kID3v22:
-            return concat({Id3v2Builder(2)
-                               .frame(frameV22("TT2", sjisText("old")))
-                               .frame(frameV22("TCO", sjisText("(17)Rock")))
-                               .build(),
-                           kAudio});
-        case kID3v23:
-            return concat({Id3v2Builder(3)
-                               .frame(frameV23("TIT2", sjisText("old")))
-                               .frame(frameV23("TCON", sjisText("(17)Rock")))
-                               .padding(100)
-                               .build(),
-                           kAudio});
-        default:
-            return kAudio;
+    if (version == kNoTag) return kAudio;
+    if (version == kID3v22) {
+        return concat({Id3v2Builder(2)
+                           .frame(frameV22("TT2", sjisText("old")))
+                           .frame(frameV22("TCO", sjisText("(17)Rock")))
+                           .build(),
+                       kAudio});
     }
+    if (version == kID3v23) {
+        return concat({Id3v2Builder(3)
+                           .frame(frameV23("TIT2", sjisText("old")))
+                           .frame(frameV23("TCON", sjisText("(17)Rock")))
+                           .build(),
+                       kAudio});
+    }
+    Id3v1Fields v1{raw("old"), {}, {}, raw("2003"), {}, std::nullopt, 17};
+    if (version == kID3v11) v1.track = 7;
+    return concat({kAudio, id3v1Trailer(v1)});
 }
 
 class DataEditTest : public ::testing::Test {
@@ -68,12 +58,9 @@ class DataEditTest : public ::testing::Test {
             ++row;
         return std::make_unique<DataEditWindow>(f.cat, list, row + 1);
     }
+    // Columns of the row registered last.
     std::string catalogued(const std::string& columns) {
-        std::string quoted;
-        for (char c : path)
-            quoted += c == '\'' ? "''" : std::string(1, c);
-        auto v = f.column("SELECT " + columns + " FROM FileList WHERE FilePath = '" + quoted + "'");
-        return v.empty() ? "" : v[0];
+        return f.column("SELECT " + columns + " FROM FileList ORDER BY rowid DESC LIMIT 1").at(0);
     }
 
     CatalogueFixture f;
@@ -82,30 +69,24 @@ class DataEditTest : public ::testing::Test {
 };
 
 TEST_F(DataEditTest, OpensInTheGroupOfTheRecordsVersion) {
-    const struct {
-        std::uint8_t version;
-        bool v1, track, v2;
-        int height;
-        QString title;
-    } cases[] = {{kID3v1, true, false, false, 4485, "old"},
-                 {kID3v11, true, true, false, 4485, "old"},
-                 {kID3v23, false, false, true, 5505, "old"},
-                 {kNoTag, false, false, false, 4485, ""}};
-    for (const auto& c : cases) {
-        auto w = open(c.version, std::to_string(c.version) + ".mp3");
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("ID3タグ情報編集"));
-        EXPECT_EQ(w->cmbVersion->currentIndex(), c.version);
-        EXPECT_EQ(w->txtFilePath->text().toStdString(), path);
-        EXPECT_EQ(!w->fraID3v1->isHidden(), c.v1);
-        EXPECT_EQ(!w->txtTrack->isHidden(), c.track);
-        EXPECT_EQ(!w->fraID3v2->isHidden(), c.v2);
-        EXPECT_EQ(w->designHeight(), c.height);
-        EXPECT_EQ((c.v2 ? w->txtTIT2 : w->txtTitle)->text(), c.title);
+    // Version: ID3v1 group, track, ID3v2 group shown; height.
+    for (auto [version, shown] : {std::pair{kID3v1, "100 4485"},
+                                  {kID3v11, "110 4485"},
+                                  {kID3v23, "001 5505"},
+                                  {kNoTag, "000 4485"}}) {
+        auto w = open(version, std::to_string(version) + ".mp3");
+        EXPECT_EQ(w->cmbVersion->currentIndex(), version);
+        EXPECT_EQ(
+            std::to_string(!w->fraID3v1->isHidden()) + std::to_string(!w->txtTrack->isHidden()) +
+                std::to_string(!w->fraID3v2->isHidden()) + " " + std::to_string(w->designHeight()),
+            shown);
     }
     auto w = open(kID3v23, "g.mp3");
+    EXPECT_EQ(w->windowTitle() + w->txtFilePath->text(),
+              QStringLiteral("ID3タグ情報編集") + path.c_str());
     EXPECT_EQ(w->fraID3v1->geometry().topLeft(), w->fraID3v2->geometry().topLeft());
-    EXPECT_EQ(w->txtTCON->text() + "|" + w->txtTCONNo->text(), QStringLiteral("Rock|17"));
-    EXPECT_TRUE(f.toolkit.messages.empty());
+    EXPECT_EQ(w->txtTIT2->text() + "|" + w->txtTCON->text() + "|" + w->txtTCONNo->text(),
+              QStringLiteral("old|Rock|17"));
 }
 
 TEST_F(DataEditTest, WritesEachVersionPairAndItsRow) {
@@ -131,9 +112,6 @@ TEST_F(DataEditTest, WritesEachVersionPairAndItsRow) {
             EXPECT_EQ(tag->version, expected);
             const std::string read = expected <= kID3v11 ? tag->v1.Title : tag->v2.Title;
             EXPECT_EQ(expected == kNoTag ? " " : read, title);
-            const Bytes bytes = readFile(path);
-            EXPECT_NE(std::search(bytes.begin(), bytes.end(), kAudio.begin(), kAudio.end()),
-                      bytes.end());
             EXPECT_EQ(catalogued("Version || '|' || Title"),
                       std::string(names[expected]) + "|" + title);
         }
@@ -176,7 +154,6 @@ TEST_F(DataEditTest, RefusedValuesAndNoWriteNothing) {
                                         std::string(kConfirmWrite)}));
     EXPECT_EQ(w->result(), QDialog::Rejected);
     EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(catalogued("Day"), " ");
 }
 
 TEST_F(DataEditTest, ATextTheEncodingCannotHoldIsOfferedInUnicode) {
@@ -193,30 +170,22 @@ TEST_F(DataEditTest, ATextTheEncodingCannotHoldIsOfferedInUnicode) {
 
 TEST_F(DataEditTest, GenreDialogPreselectsAndWritesBack) {
     auto w = open(kID3v23);
-    f.toolkit.dialogScripts.push_back([](ModalDialog& d) {
-        auto& g = dynamic_cast<GenreSelectDialog&>(d);
-        EXPECT_EQ(g.cmbGenreName->currentText(), QStringLiteral("Rock"));
-        g.cmbGenreName->setCurrentIndex(255);
-        g.cmd_OK->click();
-        return g.result();
-    });
-    w->cmdGenreSelect->click();
-    EXPECT_EQ(w->txtTCONNo->text() + "|" + w->txtTCON->text(),
-              QStringLiteral("255|Tokusatsu Anime"));
-
-    w->txtTCONNo->setValue("999");
-    f.toolkit.dialogScripts.push_back([](ModalDialog& d) {
-        auto& g = dynamic_cast<GenreSelectDialog&>(d);
-        EXPECT_EQ(g.cmbGenreName->currentIndex(), -1);
-        g.cmd_OK->click();  // refused: nothing chosen
-        EXPECT_EQ(g.result(), QDialog::Rejected);
-        g.cmbGenreName->setCurrentIndex(3);
-        g.cmd_Cansel->click();
-        return g.result();
-    });
-    w->cmdGenreSelect->click();
-    EXPECT_EQ(w->txtTCONNo->text() + "|" + w->txtTCON->text(),
-              QStringLiteral("999|Tokusatsu Anime"));
+    // Choose position 255; then, from "999" (nothing selected), OK is refused and
+    // Cancel changes nothing.
+    for (int choice : {255, -1}) {
+        f.toolkit.dialogScripts.push_back([choice](ModalDialog& d) {
+            auto& g = dynamic_cast<GenreSelectDialog&>(d);
+            EXPECT_EQ(g.cmbGenreName->currentIndex(), choice < 0 ? -1 : 17);
+            g.cmbGenreName->setCurrentIndex(choice);
+            g.cmd_OK->click();
+            if (choice < 0) g.cmd_Cansel->click();
+            return g.result();
+        });
+        w->cmdGenreSelect->click();
+        EXPECT_EQ(w->txtTCONNo->text().toStdString() + "|" + w->txtTCON->text().toStdString(),
+                  choice < 0 ? "999|Tokusatsu Anime" : "255|Tokusatsu Anime");
+        w->txtTCONNo->setValue("999");
+    }
     EXPECT_EQ(f.toolkit.prompts(), std::vector<std::string>{std::string(kChooseGenre)});
 }
 
@@ -237,9 +206,6 @@ TEST_F(DataEditTest, KeysAndFocusChecks) {
     w->txtTDAT1->setValue("13");
     w->txtTDAT1_LostFocus();
     w->txtTDAT1->setValue("2");
-    w->txtTDAT1_LostFocus();
-    w->txtTDAT2->setValue("31");
-    w->txtTDAT2_LostFocus();
     w->txtTDAT2->setValue("32");
     w->txtTDAT2_LostFocus();
     EXPECT_EQ(f.toolkit.prompts(),
