@@ -54,7 +54,9 @@ Status Engine::acquire(const std::string& path) {
         dropConnection();
         sqlite3* db = nullptr;
         // Never SQLITE_OPEN_CREATE: the catalogue file must already exist.
-        int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        // One thread uses the connection: no locking inside every call.
+        int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
         if (rc == SQLITE_OK && !present) rc = SQLITE_CANTOPEN;
         if (rc == SQLITE_OK) {
             // SQLite reads the file lazily: a query tells a database from any file.
@@ -250,6 +252,16 @@ std::string Statement::text(int column) const {
     if (!p) return {};
     return std::string(reinterpret_cast<const char*>(p),
                        static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+void Statement::textInto(int column, std::string& out) const {
+    const unsigned char* p = sqlite3_column_text(stmt_, column);
+    if (!p) {
+        out.clear();
+        return;
+    }
+    out.assign(reinterpret_cast<const char*>(p),
+               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 std::int64_t Statement::integer(int column) const {

@@ -115,6 +115,8 @@ class Statement {
     bool isNull(int column) const;
     // The column as text; a NULL reads as the empty text. Embedded NULs are kept.
     std::string text(int column) const;
+    // The same into `out`, reusing its storage.
+    void textInto(int column, std::string& out) const;
     std::int64_t integer(int column) const;
     int columnCount() const;
     std::string columnName(int column) const;

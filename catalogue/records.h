@@ -1,6 +1,7 @@
 // Counting catalogue rows, loading them into the record list and appending them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,9 +25,12 @@ std::int32_t fncDbReadCount(Catalogue& cat, std::string_view source);
 std::int32_t subDbRead(Catalogue& cat, RecordList& list);
 
 // Loads the rows of `select` (which selects columnList() from a table) into
-// `list`, replacing it, with the spare entry after them; a failure is shown with
-// the standard message labelled `label`.
-Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list);
+// `list`, replacing its entries, with the spare entry after them; `expected`
+// rows are made room for ahead. The entries' storage is reused, which spares a
+// large list most of its allocations; on failure the list may hold part of the
+// rows, and the caller decides what it shows instead.
+Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list,
+                   std::size_t expected = 0);
 
 class DbConnection;
 

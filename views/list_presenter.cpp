@@ -45,8 +45,8 @@ GridUpdate ListPresenter::showEmpty() {
 
 GridUpdate ListPresenter::reloadCatalogue() {
     searchMode_ = false;
-    if (!catalogueHasRows()) return showEmpty();
     std::int32_t counted = subDbRead(cat_, records_);
+    if (counted == 0) return showEmpty();
     countText_ = recordCountText(counted);
     count_ = static_cast<std::int32_t>(records_.entries.size()) - 1;
     return GridUpdate{.columns = true, .rows = count_ > 0, .countLabel = true};

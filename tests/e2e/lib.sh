@@ -25,6 +25,12 @@ start_program() {
     app_pid=$!
 }
 
+# True while the program runs (an ended one stays a zombie until waited for).
+running() {
+    state=$(ps -o stat= -p "$app_pid" 2>/dev/null || true)
+    [ -n "$state" ] && [ "${state#Z}" = "$state" ]
+}
+
 # Prints the id of a visible window whose name matches $1 (other than $2) once
 # one is mapped (a loaded machine may take many seconds).
 await() {
@@ -32,7 +38,7 @@ await() {
         for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null || true); do
             [ "$id" != "${2:-}" ] && { echo "$id"; return 0; }
         done
-        kill -0 "$app_pid" 2>/dev/null || fail "the program ended early: $(cat "$work/out.log")"
+        running || fail "the program ended early (another copy running?): $(cat "$work/out.log")"
         sleep 0.1
     done
     fail "no window named $1 was mapped"
