@@ -1,6 +1,7 @@
 #include "windows/data_edit_window.h"
 
 #include <QFocusEvent>
+#include <QFont>
 #include <QSignalBlocker>
 
 #include "catalogue/catalogue.h"
@@ -23,6 +24,8 @@ DataEditWindow::DataEditWindow(Catalogue& cat, const ListPresenter& list, long s
     : QDialog(parent), cat_(cat) {
     setObjectName(QStringLiteral("frm_DataEdit"));
     setWindowTitle(QStringLiteral("ID3タグ情報編集"));
+    // The layout is designed for this face and size (IPA P Gothic stands in).
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     buildControls();
     connect(cmbVersion, &QComboBox::currentIndexChanged, this, [this] { cmbVersion_Click(); });
     connect(cmdExec, &QPushButton::clicked, this, &DataEditWindow::cmdExec_Click);

@@ -1,5 +1,7 @@
 #include "windows/genre_select_dialog.h"
 
+#include <QFont>
+
 #include "id3/edit_rules.h"
 #include "id3/genre_list.h"
 #include "windows/twips.h"
@@ -11,6 +13,8 @@ GenreSelectDialog::GenreSelectDialog(Toolkit& toolkit, const std::string& genreN
     : QDialog(parent), toolkit_(toolkit) {
     setObjectName(QStringLiteral("frm_GenreSelect"));
     setWindowTitle(QStringLiteral("ジャンル選択"));
+    // The layout is designed for this face and size (IPA P Gothic stands in).
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     auto tw = [this](int twips) { return twipsToPixels(*this, twips); };
     setFixedSize(tw(4575), tw(1455));
 
