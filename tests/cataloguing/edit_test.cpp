@@ -125,7 +125,6 @@ class EditExec : public ::testing::Test {
         ASSERT_EQ(subAddFile(fx.cat, path).outcome, AddOutcome::Registered);
         fields.txtTIT2 = "new";
     }
-    std::vector<std::string> titles() { return fx.column("SELECT Title FROM FileList"); }
     ExecOutcome ok() {
         fx.toolkit.answers = {MsgAnswer::Yes};
         return cmdExecApply(fx.cat, {path, path, "ID3v23"}, kID3v23, fields);
@@ -138,40 +137,36 @@ class EditExec : public ::testing::Test {
     EditFields fields;
 };
 
-TEST_F(EditExec, AFailedWriteLeavesTheFileAndTheRow) {
-    struct : fileops::FileSystem {
-        int renameNoReplace(const char*, const char*) override {
-            errno = EACCES;
-            return -1;
-        }
-    } noRename;
-    fileops::ScopedFileSystem scoped(noRename);
-    EXPECT_EQ(ok(), ExecOutcome::Stay);
-    EXPECT_EQ(fx.toolkit.prompts().back(),
-              "ファイルへの書き込みに失敗しました。\r\n" + path +
-                  "\r\nファイル名を変更できませんでした：Permission denied");
+TEST_F(EditExec, FailuresKeepTheWindowOpenAndSayWhatHappened) {
+    {  // the file can't be written: neither it nor the row changes
+        struct : fileops::FileSystem {
+            int renameNoReplace(const char*, const char*) override {
+                errno = EACCES;
+                return -1;
+            }
+        } noRename;
+        fileops::ScopedFileSystem scoped(noRename);
+        EXPECT_EQ(ok(), ExecOutcome::Stay);
+    }
     EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(titles(), std::vector<std::string>{"old"});
-}
-
-TEST_F(EditExec, AFailedUpdateSaysTheFileWasWritten) {
-    fx.column(
-        "CREATE TRIGGER refuse BEFORE UPDATE ON FileList BEGIN SELECT RAISE(ABORT, 'no'); END");
+    // The file is written but the row refused.
+    fx.column("CREATE TRIGGER no BEFORE UPDATE ON FileList BEGIN SELECT RAISE(ABORT, 'no'); END");
     EXPECT_EQ(ok(), ExecOutcome::Stay);
-    const std::vector<std::string> prompts = fx.toolkit.prompts();
-    ASSERT_EQ(prompts.size(), 3u);
-    EXPECT_EQ(prompts[1], "fncUpDbID3v1 : エラー :  1811が発生しました。 : noSQLite");
-    EXPECT_EQ(prompts[2], kOutOfStep);
     EXPECT_EQ(fncReadID3v2(path)->Title, "new");
-    EXPECT_EQ(titles(), std::vector<std::string>{"old"});
-}
-
-TEST_F(EditExec, AFileWhoseRowIsGoneIsNotWritten) {
+    EXPECT_EQ(fx.column("SELECT Title FROM FileList"), std::vector<std::string>{"old"});
+    // A file whose row is gone is not written.
     fx.column("DELETE FROM FileList");
+    fields.txtTIT2 = "newer";
     EXPECT_EQ(ok(), ExecOutcome::Stay);
-    EXPECT_EQ(fx.toolkit.prompts(),
-              std::vector<std::string>{"カタログにこのファイルのレコードがありません。"});
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(fncReadID3v2(path)->Title, "new");
+    EXPECT_EQ(
+        fx.toolkit.prompts(),
+        (std::vector<std::string>{
+            std::string(kConfirmWrite),
+            "ファイルへの書き込みに失敗しました。\r\n" + path +
+                "\r\nファイル名を変更できませんでした：Permission denied",
+            std::string(kConfirmWrite), "fncUpDbID3v1 : エラー :  1811が発生しました。 : noSQLite",
+            std::string(kOutOfStep), "カタログにこのファイルのレコードがありません。"}));
 }
 
 TEST_F(EditExec, NoneRegistersTheFileAgain) {
