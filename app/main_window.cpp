@@ -10,6 +10,7 @@
 #include "cataloguing/registration.h"
 #include "cataloguing/scan.h"
 #include "views/list_ops.h"
+#include "windows/data_edit_window.h"
 #include "windows/select_dialog.h"
 #include "windows/twips.h"
 
@@ -239,9 +240,16 @@ void MainWindow::grd_FileList_Click() {
 }
 
 void MainWindow::grd_FileList_DblClick() {
-    const Record* r = list_.recordAt(grd_FileList->currentGridRow());
+    const long selectedRow = grd_FileList->currentGridRow();
+    const Record* r = list_.recordAt(selectedRow);
     if (!r || r->FilePath.empty()) return;
-    // The tag edit window opens from here once it is built.
+    bool applied = false;
+    {
+        DataEditWindow window(cat_, list_, selectedRow, this);
+        applied = cat_.toolkit.showModal(window) == QDialog::Accepted;
+    }
+    // The edit was written: the list is read again (the search run again).
+    if (applied) draw(list_.refreshAfterEdit(txtSearch->text().toStdString()));
 }
 
 void MainWindow::grd_FileList_KeyDown(int keyCode) {

@@ -91,6 +91,10 @@ MsgAnswer QtToolkit::messageBox(std::string_view prompt, MsgButtons buttons, Msg
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setEscapeButton(QMessageBox::No);
             break;
+        case MsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
         case MsgButtons::RetryCancel:
             box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
             box.setEscapeButton(QMessageBox::Cancel);
@@ -107,7 +111,8 @@ MsgAnswer QtToolkit::messageBox(std::string_view prompt, MsgButtons buttons, Msg
         case QMessageBox::Cancel:
             return MsgAnswer::Cancel;
         default:
-            return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+            if (buttons == MsgButtons::YesNo) return MsgAnswer::No;
+            return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }
 }
 

@@ -261,6 +261,16 @@ std::string_view Statement::view(int column) const {
                             static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
+void Statement::textInto(int column, std::string& out) const {
+    const unsigned char* p = sqlite3_column_text(stmt_, column);
+    if (!p) {
+        out.clear();
+        return;
+    }
+    out.assign(reinterpret_cast<const char*>(p),
+               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
 std::int64_t Statement::integer(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }

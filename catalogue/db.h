@@ -117,6 +117,8 @@ class Statement {
     std::string text(int column) const;
     // The same without a copy; valid until the statement steps or is reset.
     std::string_view view(int column) const;
+    // The same into `out`, reusing its storage.
+    void textInto(int column, std::string& out) const;
     std::int64_t integer(int column) const;
     int columnCount() const;
     std::string columnName(int column) const;

@@ -70,7 +70,7 @@ std::int32_t fncDbReadCount(Catalogue& cat, std::string_view source) {
 
 void readRecord(const Statement& st, Record& r) {
     for (std::size_t c = 0; c < kColumns.size(); ++c)
-        r.*kColumns[c].member = st.text(static_cast<int>(c));
+        st.textInto(static_cast<int>(c), r.*kColumns[c].member);
 }
 
 Status appendRecord(DbConnection& conn, std::string_view table, const Record& r) {
@@ -91,33 +91,64 @@ Status appendRecord(DbConnection& conn, std::string_view table, const Record& r)
     return st->run();
 }
 
-Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list) {
+Status updateRecord(DbConnection& conn, std::string_view table, std::string_view filePath,
+                    const Record& r) {
+    const std::string name = quoteIdentifier(table);
+    std::string sql = "UPDATE " + name + " SET ";
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        sql += (c ? ", " : "") + std::string(kColumns[c].name) + " = ?";
+    }
+    sql +=
+        " WHERE rowid = (SELECT rowid FROM " + name + " WHERE FilePath = ? ORDER BY rowid LIMIT 1)";
+    Result<Statement> st = conn.prepare(sql);
+    if (!st) return st.status();
+    for (std::size_t c = 0; c < kColumns.size(); ++c)
+        st->bind(static_cast<int>(c) + 1, r.*kColumns[c].member);
+    st->bind(static_cast<int>(kColumns.size()) + 1, filePath);
+    if (Status s = st->run(); !s) return s;
+    if (sqlite3_changes(conn.handle()) == 0) {
+        // The number of the old engine's "no current record" error.
+        return Error{3021, "カタログにこのファイルのレコードがありません。", "TagShelf", {}};
+    }
+    return {};
+}
+
+Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list,
+                   std::size_t expected) {
     DbConnection conn;
     if (Status s = openCatalogue(cat, conn); !s) return s;
     Result<Statement> st = conn.prepare(select);
     if (!st) return st.status();
-    std::vector<Record> entries;
+    std::vector<Record>& entries = list.entries;
+    entries.reserve(expected + 1);
+    std::size_t n = 0;
     for (;;) {
         Result<bool> row = st->step();
         if (!row) return row.status();
         if (!*row) break;
-        readRecord(*st, entries.emplace_back());
+        if (n == entries.size()) entries.emplace_back();
+        readRecord(*st, entries[n++]);
     }
-    entries.emplace_back();  // the spare entry after the last row
-    list.entries = std::move(entries);
+    entries.resize(n + 1);
+    entries[n] = Record{};
     return {};
 }
 
 std::int32_t subDbRead(Catalogue& cat, RecordList& list) {
     std::int32_t count = fncDbReadCount(cat, "FileList");
     if (count == 0) return 0;
-    list.entries.assign(static_cast<std::size_t>(count) + 1, Record{});
+    // A read that fails leaves as many empty entries as rows were counted.
+    auto blank = [&] { list.entries.assign(static_cast<std::size_t>(count) + 1, Record{}); };
     DbConnection conn;
-    if (!fncDbOpen(cat, conn)) return count;
+    if (!fncDbOpen(cat, conn)) {
+        blank();
+        return count;
+    }
     // Another program may add rows after the count: the list keeps them all.
-    if (Status s =
-            loadRecords(cat, "SELECT " + columnList() + " FROM FileList ORDER BY rowid", list);
+    if (Status s = loadRecords(cat, "SELECT " + columnList() + " FROM FileList ORDER BY rowid",
+                               list, static_cast<std::size_t>(count));
         !s) {
+        blank();
         showDbError(cat, "subDbRead : ", s.error());
     }
     return count;

@@ -1,6 +1,7 @@
 // Counting catalogue rows, loading them into the record list and appending them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,9 +26,12 @@ std::int32_t fncDbReadCount(Catalogue& cat, std::string_view source);
 std::int32_t subDbRead(Catalogue& cat, RecordList& list);
 
 // Loads the rows of `select` (which selects columnList() from a table) into
-// `list`, replacing it, with the spare entry after them; a failure is shown with
-// the standard message labelled `label`.
-Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list);
+// `list`, replacing its entries, with the spare entry after them; `expected`
+// rows are made room for ahead. The entries' storage is reused, which spares a
+// large list most of its allocations; on failure the list may hold part of the
+// rows, and the caller decides what it shows instead.
+Status loadRecords(Catalogue& cat, std::string_view select, RecordList& list,
+                   std::size_t expected = 0);
 
 class DbConnection;
 
@@ -37,6 +41,11 @@ std::optional<std::string> tooLongValue(const Record& r);
 
 // Appends one row to `table` (FileList or List), every column from the record.
 Status appendRecord(DbConnection& conn, std::string_view table, const Record& r);
+
+// Writes every column of the record into the first row of `table` (in stored
+// order) whose FilePath is `filePath`; an error when there is no such row.
+Status updateRecord(DbConnection& conn, std::string_view table, std::string_view filePath,
+                    const Record& r);
 
 // Reads the current row of a statement that selects columnList() into a record;
 // a NULL (a value another program left out) reads as the empty text.

@@ -77,7 +77,7 @@ Result<bool> fncIsInDb(Catalogue& cat, std::string_view path, bool* openFailed) 
     return pathCatalogued(conn, path);
 }
 
-std::optional<Refusal> fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
+Record fncRowOfID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = tag.IsV11 == 1 ? std::to_string(tag.Track) : " ";
     r.Year = stored(tag.Year);
@@ -86,31 +86,58 @@ std::optional<Refusal> fncInDbID3v1(Catalogue& cat, const std::string& path, con
     r.GenreNo = std::to_string(tag.Genre);
     r.Comment = stored(tag.Comment);
     r.Encode = " ";
-    return append(cat, "fncInDbID3v1 : ", r);
+    return r;
 }
 
-std::optional<Refusal> fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
+Result<Record> fncRowOfID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
     Record r = namedRecord(path, tag);
     r.Trak = stored(tag.Track);
     YearAndDay date = catalogueYearAndDay(tag);
     r.Year = stored(date.year);
     r.Day = stored(date.day);
     Result<GenreColumns> genre = fncGenreColumns(cat, tag);
-    if (!genre) return errorRefusal("fncInDbID3v2 : ", genre.error());
+    if (!genre) return genre.error();
     r.Genre = stored(genre->name);
     r.GenreNo = genre->number;
     r.Comment = stored(tag.Comment);
     r.Encode = std::to_string(tag.Encode);
-    return append(cat, "fncInDbID3v2 : ", r);
+    return r;
 }
 
-std::optional<Refusal> fncInDbID3None(Catalogue& cat, const std::string& path) {
+Record fncRowOfNoTag(const std::string& path) {
     Record r;
     r.FilePath = stored(path);
     r.Version = versionText(kNoTag);
     r.Title = r.Artist = r.Album = r.Trak = r.Year = r.Day = r.Genre = r.Comment = r.Encode = " ";
     r.GenreNo = "999";
-    return append(cat, "fncInDbID3None : ", r);
+    return r;
+}
+
+Result<Record> fncRowOfFile(Catalogue& cat, const std::string& path) {
+    Result<FileTag> tag = fncReadFileTag(path);
+    if (!tag) return tag.error();
+    switch (tag->family) {
+        case kID3v1:
+            return fncRowOfID3v1(cat, path, tag->v1);
+        case kID3v22:
+            return fncRowOfID3v2(cat, path, tag->v2);
+        default:
+            return fncRowOfNoTag(path);
+    }
+}
+
+std::optional<Refusal> fncInDbID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag) {
+    return append(cat, "fncInDbID3v1 : ", fncRowOfID3v1(cat, path, tag));
+}
+
+std::optional<Refusal> fncInDbID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag) {
+    Result<Record> row = fncRowOfID3v2(cat, path, tag);
+    if (!row) return errorRefusal("fncInDbID3v2 : ", row.error());
+    return append(cat, "fncInDbID3v2 : ", *row);
+}
+
+std::optional<Refusal> fncInDbID3None(Catalogue& cat, const std::string& path) {
+    return append(cat, "fncInDbID3None : ", fncRowOfNoTag(path));
 }
 
 std::string fncGetGenre(Catalogue& cat, int number) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/record_list.h"
 #include "core/error.h"
 #include "id3/tags.h"
 
@@ -56,6 +57,14 @@ AddResult subAddFile(Catalogue& cat, const std::string& path, Refusals refusals 
 // can't be opened (after fncDbOpen's message), so the file is left alone; then
 // `openFailed` is set.
 Result<bool> fncIsInDb(Catalogue& cat, std::string_view path, bool* openFailed = nullptr);
+
+// The row registration makes for a file: from its ID3v1 tag, its ID3v2 tag (an
+// error when its genre number is not a number), without a tag, and from the
+// file's tag as it is now (an error when it can't be read).
+Record fncRowOfID3v1(Catalogue& cat, const std::string& path, const Id3v1Tag& tag);
+Result<Record> fncRowOfID3v2(Catalogue& cat, const std::string& path, const Id3v2Tag& tag);
+Record fncRowOfNoTag(const std::string& path);
+Result<Record> fncRowOfFile(Catalogue& cat, const std::string& path);
 
 // Append one row for the file at `path`; nothing on success, else why the row
 // was refused (a value longer than its column, a genre number that is not a

@@ -1,18 +1,27 @@
 // tagshelf-cli write FILE [options]: writes a file's tag as OK in the edit window
-// does, without a catalogue. The fields start as the edit window would show the
-// file's current tag; the options change them; then the old version, where the
-// audio starts and the old ID3v2 tag are read from the file and the new tag is
-// written with subWriteTag.
+// does. The fields start as the edit window would show the file's current tag;
+// the options change them; then the old version, where the audio starts and the
+// old ID3v2 tag are read from the file and the new tag is written with
+// subWriteTag. With --catalogue the file's row is then updated as OK updates it.
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/records.h"
+#include "cataloguing/edit_exec.h"
+#include "cataloguing/edit_update.h"
+#include "cataloguing/registration.h"
+#include "cli/catalogue_option.h"
 #include "cli/commands.h"
+#include "core/toolkit.h"
 #include "id3/apply_edit.h"
 #include "id3/edit_fields.h"
+#include "id3/edit_rules.h"
 #include "id3/genre_list.h"
 #include "id3/writer.h"
 
@@ -48,7 +57,15 @@ void printWriteHelp(std::ostream& os) {
           "  --genre-no N     the genre number 0 to 255 (ID3v2: with the list's name for\n"
           "                   it unless --genre is given; an empty N drops the number)\n"
           "  --encoding E     ID3v2 text encoding: 0 code page 932, 1 UTF-16\n"
+          "  --lossy          write texts the encoding can't hold all the same (their\n"
+          "                   characters become \"?\")\n"
+          "  --catalogue FILE also update the file's row in that catalogue file exactly\n"
+          "                   as OK in the edit window does (the row must be there;\n"
+          "                   nothing is written otherwise)\n"
           "\n"
+          "A text that ID3v1 or encoding 0 (code page 932) can't hold is not written\n"
+          "unless --lossy is given: the fields are named and the exit status is 1\n"
+          "(--encoding 1 holds every text of an ID3v2 tag).\n"
           "A file whose current ID3v2 track is \"n/m\" shows n as the track and m as the\n"
           "total. ID3v1 texts longer than their fields are cut at a whole character.\n"
           "The file is never left half written: on failure it keeps its former bytes.\n"
@@ -70,18 +87,20 @@ enum Option {
     kGenre,
     kGenreNo,
     kEncoding,
+    kCatalogue,
     kOptionCount
 };
 
 constexpr std::string_view kOptionNames[kOptionCount] = {
     "--version", "--title", "--artist",  "--album", "--track",    "--track-total", "--year",
-    "--month",   "--day",   "--comment", "--genre", "--genre-no", "--encoding",
+    "--month",   "--day",   "--comment", "--genre", "--genre-no", "--encoding",    "--catalogue",
 };
 
 struct CommandLine {
     std::string file;
     std::array<std::optional<std::string>, kOptionCount> options;
     bool help = false;
+    bool lossy = false;
 
     const std::optional<std::string>& operator[](Option o) const { return options[o]; }
 };
@@ -109,6 +128,10 @@ std::optional<std::string> parse(const Invocation& call, CommandLine& line) {
         if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             line.help = true;
             return std::nullopt;
+        }
+        if (!optionsEnded && arg == "--lossy") {
+            line.lossy = true;
+            continue;
         }
         if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             std::string_view name = arg;
@@ -246,6 +269,37 @@ void applyOptions(const CommandLine& line, std::uint8_t newCode, EditFields& f) 
     if (line[kEncoding]) f.optEncode = *line[kEncoding] == "1" ? 1 : 0;
 }
 
+// The write followed by the catalogue update of OK, on the catalogue `file`:
+// the row is looked up by the file's full path before anything is written.
+int writeAndCatalogue(const Invocation& call, const std::string& given, const std::string& file,
+                      std::uint8_t oldCode, std::uint8_t newCode, const EditFields& fields) {
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(given, ec).string();
+    if (ec) path = given;
+    ScriptedToolkit toolkit;
+    printMessagesTo(toolkit, call.err);
+    Catalogue cat(toolkit);
+    if (!chooseCatalogue(cat, file, call.err)) return kExitFailure;
+    auto refuse = [&](const std::string& why) {
+        call.err << "tagshelf-cli write: " << path << ": " << why << '\n';
+        return kExitFailure;
+    };
+    bool openFailed = false;
+    Result<bool> known = fncIsInDb(cat, path, &openFailed);
+    if (openFailed) return kExitFailure;
+    if (!known) return refuse(known.error().description);
+    if (!*known) return refuse("the catalogue " + file + " holds no row for the file");
+    if (newCode != kNoTag) {
+        if (auto tooLong = tooLongValue(fncEditedRecord(path, fields, newCode))) {
+            return refuse(*tooLong);
+        }
+    }
+    Status written = fncApplyEdit(path, path, versionText(oldCode), newCode, fields);
+    if (!written) return refuse(writeFailureText(path, written.error()));
+    if (!fncUpDbAfterWrite(cat, path, fields, newCode)) return refuse(std::string(kOutOfStep));
+    return kExitOk;
+}
+
 }  // namespace
 
 int cmd_write(const Invocation& call) {
@@ -289,11 +343,23 @@ int cmd_write(const Invocation& call) {
         return usageError(call,
                           "the file has no genre to keep: choose one with --genre or --genre-no");
     }
+    const std::vector<LossyField> lossy =
+        fncLossyFields(fields, newCode, isID3v2(oldCode) ? current->v2.CommentDesc : "");
+    if (!lossy.empty() && !line.lossy) {
+        call.err << "tagshelf-cli write: " << line.file << ": characters of";
+        for (const LossyField& f : lossy)
+            call.err << ' ' << f.option;
+        call.err << " can't be held by the encoding and would be written as \"?\"; "
+                    "give --lossy to write them anyway"
+                 << (isID3v2(newCode) ? ", or --encoding 1" : "") << '\n';
+        return kExitFailure;
+    }
 
-    Status written =
-        fncApplyEdit(line.file, line.file, versionText(current->version), newCode, fields);
-    if (!written) return fail(written.error());
-    return kExitOk;
+    if (!line[kCatalogue]) {
+        Status written = fncApplyEdit(line.file, line.file, versionText(oldCode), newCode, fields);
+        return written ? kExitOk : fail(written.error());
+    }
+    return writeAndCatalogue(call, line.file, *line[kCatalogue], oldCode, newCode, fields);
 }
 
 }  // namespace tagshelf::cli

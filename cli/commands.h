@@ -25,8 +25,9 @@ namespace tagshelf::cli {
     COMMAND(write,                                                                         \
             "[--version V] [--title T] [--artist A] [--album A] [--track N] "              \
             "[--track-total N] [--year Y] [--month M] [--day D] [--comment C] "            \
-            "[--genre NAME] [--genre-no N] [--encoding 0|1] [--] FILE",                    \
-            "write a file's tag as OK in the edit window does (see write --help)")
+            "[--genre NAME] [--genre-no N] [--encoding 0|1] [--lossy] "                    \
+            "[--catalogue FILE] [--] FILE",                                                \
+            "write a file's tag (and its catalogue row) as OK in the edit window does")
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;

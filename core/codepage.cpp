@@ -42,14 +42,16 @@ std::size_t utf8SequenceLength(unsigned char lead) {
 }
 
 // Runs iconv over the whole input. On a sequence it can't convert, appends "?",
-// skips `skip(in)` bytes and goes on; the reset call clears any shift state.
+// skips `skip(in)` bytes and goes on (and sets *replaced); the reset call clears
+// any shift state.
 template <typename Skip>
-std::string convert(iconv_t cd, std::string_view input, Skip skip) {
+std::string convert(iconv_t cd, std::string_view input, Skip skip, bool* replaced = nullptr) {
     std::string out;
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // Without the converter every non-ASCII byte is unreadable.
         for (unsigned char c : input)
             out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        if (replaced) *replaced = !isAscii(input);
         return out;
     }
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -66,6 +68,7 @@ std::string convert(iconv_t cd, std::string_view input, Skip skip) {
         if (errno == E2BIG) continue;
         // EILSEQ (invalid or unrepresentable) or EINVAL (cut short at the end).
         out.push_back('?');
+        if (replaced) *replaced = true;
         std::size_t n = std::min(inLeft, skip(static_cast<unsigned char>(*in)));
         in += n;
         inLeft -= n;
@@ -152,6 +155,15 @@ std::string encode(std::string_view text) {
         i += length;
     }
     return out;
+}
+
+bool canEncode(std::string_view text) {
+    if (isAscii(text)) return true;
+    bool replaced = false;
+    (void)convert(
+        converters().fromUtf8, text, [](unsigned char lead) { return utf8SequenceLength(lead); },
+        &replaced);
+    return !replaced;
 }
 
 std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {

@@ -18,6 +18,10 @@ std::string decode(std::string_view bytes);
 // byte) becomes "?".
 std::string encode(std::string_view text);
 
+// True when CP932 holds every character of the UTF-8 text, so that encode()
+// gives it back without a "?" in place of a character.
+bool canEncode(std::string_view text);
+
 // The longest prefix of the CP932 byte string that is at most maxBytes long and
 // does not end in the middle of a double-byte character.
 std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes);

@@ -19,6 +19,7 @@ MsgAnswer ScriptedToolkit::messageBox(std::string_view prompt, MsgButtons button
             return MsgAnswer::Ok;
         case MsgButtons::YesNo:
             return MsgAnswer::No;
+        case MsgButtons::YesNoCancel:
         case MsgButtons::RetryCancel:
             return MsgAnswer::Cancel;
     }

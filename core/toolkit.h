@@ -19,7 +19,7 @@ namespace tagshelf {
 // Every message box carries this title.
 inline constexpr std::string_view kProgramTitle = "TagShelf";
 
-enum class MsgButtons { Ok, YesNo, RetryCancel };
+enum class MsgButtons { Ok, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Question, Exclamation };
 enum class MsgAnswer { Ok, Yes, No, Retry, Cancel };
 
@@ -84,7 +84,8 @@ class Toolkit {
 };
 
 // A toolkit for tests and for the command-line companion: records every message
-// box, answers from queues, and falls back to OK / No / Cancel when a queue is empty.
+// box, answers from queues, and falls back to OK / No / Cancel when a queue is empty
+// (Cancel for Yes/No/Cancel).
 class ScriptedToolkit : public Toolkit {
   public:
     struct Message {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "core/text.h"
 #include "id3/genre_list.h"
@@ -31,13 +32,39 @@ std::optional<int> wholeNumber(std::string_view text) {
 
 }  // namespace
 
+std::string fncV1Comment(std::string_view comment, bool v11) {
+    return firstCharacters(comment, v11 ? 28 : 30);
+}
+
+std::pair<std::string, std::string> fncTrackBoxes(std::string_view track) {
+    const std::size_t slash = track.find('/');
+    if (slash == std::string_view::npos) return {std::string(track), {}};
+    return {std::string(track.substr(0, slash)), std::string(track.substr(slash + 1))};
+}
+
+std::pair<std::string, std::string> fncDayBoxes(std::string_view day) {
+    switch (utf8Length(day)) {
+        case 1:
+        case 2:
+            return {numbers::formatNumberText(day, 2), {}};
+        case 3:
+            return {numbers::formatNumberText(firstCharacters(day, 1), 2),
+                    numbers::formatNumberText(afterCharacters(day, 1), 2)};
+        case 4:
+            return {numbers::formatNumberText(firstCharacters(day, 2), 2),
+                    numbers::formatNumberText(afterCharacters(day, 2), 2)};
+        default:
+            return {};
+    }
+}
+
 EditFields editFieldsFromID3v1(const Id3v1Tag& tag) {
     EditFields f;
     f.txtTitle = fncCleanText(tag.Title);
     f.txtArtist = fncCleanText(tag.Artist);
     f.txtAlbum = fncCleanText(tag.Album);
     f.txtYear = tag.Year;
-    f.txtComment = firstCharacters(tag.Comment, tag.IsV11 == 1 ? 28 : 30);
+    f.txtComment = fncV1Comment(tag.Comment, tag.IsV11 == 1);
     if (tag.IsV11 == 1) f.txtTrack = std::to_string(tag.Track);
     f.cmbGenre = tag.Genre;
     return f;
@@ -49,32 +76,10 @@ EditFields editFieldsFromID3v2(const Id3v2Tag& tag) {
     f.txtTPE1 = fncCleanText(tag.Artist);
     f.txtTALB = fncCleanText(tag.Album);
 
-    const std::size_t slash = tag.Track.find('/');
-    if (slash == std::string::npos) {
-        f.txtTRCK1 = tag.Track;
-    } else {
-        f.txtTRCK1 = tag.Track.substr(0, slash);
-        f.txtTRCK2 = tag.Track.substr(slash + 1);
-    }
-
+    std::tie(f.txtTRCK1, f.txtTRCK2) = fncTrackBoxes(tag.Track);
     const auto [year, day] = catalogueYearAndDay(tag);
     f.txtTYER = year;
-    switch (utf8Length(day)) {
-        case 1:
-        case 2:
-            f.txtTDAT1 = numbers::formatNumberText(day, 2);
-            break;
-        case 3:
-            f.txtTDAT1 = numbers::formatNumberText(firstCharacters(day, 1), 2);
-            f.txtTDAT2 = numbers::formatNumberText(afterCharacters(day, 1), 2);
-            break;
-        case 4:
-            f.txtTDAT1 = numbers::formatNumberText(firstCharacters(day, 2), 2);
-            f.txtTDAT2 = numbers::formatNumberText(afterCharacters(day, 2), 2);
-            break;
-        default:
-            break;
-    }
+    std::tie(f.txtTDAT1, f.txtTDAT2) = fncDayBoxes(day);
 
     f.txtCOMM2 = tag.Comment;
     const std::size_t close = tag.Genre.find(')');
@@ -100,9 +105,11 @@ void carryFieldsOver(EditFields& f, std::uint8_t toCode) {
             copy(f.txtArtist, f.txtTPE1);
             copy(f.txtAlbum, f.txtTALB);
             copy(f.txtYear, f.txtTYER);
+            // A genre without a number of the list (none, or "999") leaves the
+            // list without a selection.
             if (!f.txtTCON.empty()) {
                 std::optional<int> number = wholeNumber(f.txtTCONNo);
-                if (number && *number >= 0 && *number <= 255) f.cmbGenre = *number;
+                f.cmbGenre = number && *number >= 0 && *number <= 255 ? *number : -1;
             }
             if (toCode == kID3v11) copy(f.txtTrack, f.txtTRCK1);
             break;

@@ -1,8 +1,11 @@
 // The 256 English genre names of the edit window's genre list and of the genre
 // selection dialog. A name's position in the list is the ID3v1 genre byte the
-// writer stores for it. The names are kept exactly as the program has always
-// shown them, unusual spellings and trailing spaces included; positions 149 to
-// 251 are a single space each.
+// writer stores for it, in the standard ID3v1 numbering (the genre table GENRE
+// names the same genres for 0 to 125), so a byte written means the genre shown
+// and reads back as it. Names follow the common genre list's spelling, since the
+// ID3v2 writer stores "(n)name" and other programs take a differing name for a
+// second genre. Positions 148 to 251 are a single space each; 252 to 255 hold
+// the program's own additions.
 #pragma once
 
 #include <array>
@@ -16,7 +19,7 @@ namespace detail {
 constexpr std::array<std::string_view, 256> makeGenreList() {
     constexpr std::string_view kNamed[] = {
         "Blues",                   // 0
-        "ClassicRock",             // 1
+        "Classic Rock",            // 1
         "Country",                 // 2
         "Dance",                   // 3
         "Disco",                   // 4
@@ -40,11 +43,11 @@ constexpr std::array<std::string_view, 256> makeGenreList() {
         "Death Metal",             // 22
         "Pranks",                  // 23
         "Soundtrack",              // 24
-        "Euro-tecno",              // 25
+        "Euro-Techno",             // 25
         "Ambient",                 // 26
         "Trip-Hop",                // 27
         "Vocal",                   // 28
-        "Juzz+Funk",               // 29
+        "Jazz+Funk",               // 29
         "Fusion",                  // 30
         "Trance",                  // 31
         "Classical",               // 32
@@ -52,119 +55,119 @@ constexpr std::array<std::string_view, 256> makeGenreList() {
         "Acid",                    // 34
         "House",                   // 35
         "Game",                    // 36
-        "Sound",                   // 37
-        "Clip",                    // 38
-        "Gospel",                  // 39
-        "Noise",                   // 40
-        "AlternRock",              // 41
-        "Bass",                    // 42
-        "Soul",                    // 43
-        "Punk",                    // 44
-        "Space",                   // 45
-        "Meditative",              // 46
-        "Instrumental Pop",        // 47
-        "Instrumental Rock",       // 48
-        "Ethnic",                  // 49
-        "Gothic",                  // 50
-        "Darkwave",                // 51
-        "Techno-Industrial",       // 52
-        "Electronic",              // 53
-        "Pop-Folk",                // 54
-        "Eurodance",               // 55
-        "Dream",                   // 56
-        "Southern Rock",           // 57
-        "Comedy",                  // 58
-        "Cult",                    // 59
-        "Gangsta",                 // 60
-        "Top 40",                  // 61
-        "Christian Rap",           // 62
-        "Pop/Funk",                // 63
-        "Jungle",                  // 64
-        "Native American",         // 65
-        "Cabaret",                 // 66
-        "New Wave",                // 67
-        "Psychadelic",             // 68
-        "Rave",                    // 69
-        "Showtunes",               // 70
-        "Trailer",                 // 71
-        "Lo-Fi",                   // 72
-        "Tribal",                  // 73
-        "Acid Punk",               // 74
-        "Acid Jazz",               // 75
-        "Polka",                   // 76
-        "Retro",                   // 77
-        "Musical",                 // 78
-        "Rock & Roll",             // 79
-        "Hard Rock",               // 80
-        "Folk",                    // 81
-        "Folk/Rock",               // 82
-        "National Folk",           // 83
-        "Swing",                   // 84
-        "Fast-Fusion",             // 85
-        "Bedob",                   // 86
-        "Latin",                   // 87
-        "Revival",                 // 88
-        "Celtic",                  // 89
-        "Bluegrass",               // 90
-        "Avantagarde",             // 91
-        "Gothic Rock",             // 92
-        "Progressive Rock",        // 93
-        "Psychadelic Rock",        // 94
-        "Symphonic Rock",          // 95
-        "Slow Rock",               // 96
-        "Big band",                // 97
-        "Chorus",                  // 98
-        "Easy Listening",          // 99
-        "Acoustic",                // 100
-        "Humour",                  // 101
-        "SpeechChanson",           // 102
-        "Chanson",                 // 103
-        "Opera",                   // 104
-        "Chamber Music",           // 105
-        "Sonata",                  // 106
-        "Symphony",                // 107
-        "Booty Bass",              // 108
-        "Primus",                  // 109
-        "Porn Groove",             // 110
-        "Satire",                  // 111
-        "Slow Jam",                // 112
-        "Club",                    // 113
-        "Tango",                   // 114
-        "Samba",                   // 115
-        "Folklore",                // 116
-        "Ballad",                  // 117
-        "Power Ballad",            // 118
-        "Rhytmic Soul",            // 119
-        "Freestyle",               // 120
-        "Duet",                    // 121
-        "Punk Rock",               // 122
-        "Drum Solo",               // 123
-        "Acapella",                // 124
-        "Euro-House",              // 125
-        "Dance Hall",              // 126
-        "Goa",                     // 127
-        "Dram & Bass",             // 128
-        "Club-House",              // 129
-        "Hardcore",                // 130
-        "Terror",                  // 131
-        "Indie",                   // 132
-        "BritPop",                 // 133
-        "Negerpunk",               // 134
-        "Polsk Punk",              // 135
-        "Beat",                    // 136
-        "Chiristian Gangsta Rap",  // 137
-        "Heavy Metal",             // 138
-        "Black Metal",             // 139
-        "Crossover",               // 140
-        "Contemporary Christian",  // 141
-        "Christian Rock",          // 142
-        "Merengue",                // 143
-        "Salsa ",                  // 144
-        "Thrash Metal",            // 145
-        "Anime",                   // 146
-        "JPop",                    // 147
-        "Synthpop ",               // 148
+        "Sound Clip",              // 37
+        "Gospel",                  // 38
+        "Noise",                   // 39
+        "AlternRock",              // 40
+        "Bass",                    // 41
+        "Soul",                    // 42
+        "Punk",                    // 43
+        "Space",                   // 44
+        "Meditative",              // 45
+        "Instrumental Pop",        // 46
+        "Instrumental Rock",       // 47
+        "Ethnic",                  // 48
+        "Gothic",                  // 49
+        "Darkwave",                // 50
+        "Techno-Industrial",       // 51
+        "Electronic",              // 52
+        "Pop-Folk",                // 53
+        "Eurodance",               // 54
+        "Dream",                   // 55
+        "Southern Rock",           // 56
+        "Comedy",                  // 57
+        "Cult",                    // 58
+        "Gangsta",                 // 59
+        "Top 40",                  // 60
+        "Christian Rap",           // 61
+        "Pop/Funk",                // 62
+        "Jungle",                  // 63
+        "Native American",         // 64
+        "Cabaret",                 // 65
+        "New Wave",                // 66
+        "Psychedelic",             // 67
+        "Rave",                    // 68
+        "Showtunes",               // 69
+        "Trailer",                 // 70
+        "Lo-Fi",                   // 71
+        "Tribal",                  // 72
+        "Acid Punk",               // 73
+        "Acid Jazz",               // 74
+        "Polka",                   // 75
+        "Retro",                   // 76
+        "Musical",                 // 77
+        "Rock & Roll",             // 78
+        "Hard Rock",               // 79
+        "Folk",                    // 80
+        "Folk-Rock",               // 81
+        "National Folk",           // 82
+        "Swing",                   // 83
+        "Fast-Fusion",             // 84
+        "Bebop",                   // 85
+        "Latin",                   // 86
+        "Revival",                 // 87
+        "Celtic",                  // 88
+        "Bluegrass",               // 89
+        "Avantgarde",              // 90
+        "Gothic Rock",             // 91
+        "Progressive Rock",        // 92
+        "Psychedelic Rock",        // 93
+        "Symphonic Rock",          // 94
+        "Slow Rock",               // 95
+        "Big Band",                // 96
+        "Chorus",                  // 97
+        "Easy Listening",          // 98
+        "Acoustic",                // 99
+        "Humour",                  // 100
+        "Speech",                  // 101
+        "Chanson",                 // 102
+        "Opera",                   // 103
+        "Chamber Music",           // 104
+        "Sonata",                  // 105
+        "Symphony",                // 106
+        "Booty Bass",              // 107
+        "Primus",                  // 108
+        "Porn Groove",             // 109
+        "Satire",                  // 110
+        "Slow Jam",                // 111
+        "Club",                    // 112
+        "Tango",                   // 113
+        "Samba",                   // 114
+        "Folklore",                // 115
+        "Ballad",                  // 116
+        "Power Ballad",            // 117
+        "Rhythmic Soul",           // 118
+        "Freestyle",               // 119
+        "Duet",                    // 120
+        "Punk Rock",               // 121
+        "Drum Solo",               // 122
+        "A Cappella",              // 123
+        "Euro-House",              // 124
+        "Dance Hall",              // 125
+        "Goa",                     // 126
+        "Drum & Bass",             // 127
+        "Club-House",              // 128
+        "Hardcore",                // 129
+        "Terror",                  // 130
+        "Indie",                   // 131
+        "BritPop",                 // 132
+        "Worldbeat",               // 133
+        "Polsk Punk",              // 134
+        "Beat",                    // 135
+        "Christian Gangsta Rap",   // 136
+        "Heavy Metal",             // 137
+        "Black Metal",             // 138
+        "Crossover",               // 139
+        "Contemporary Christian",  // 140
+        "Christian Rock",          // 141
+        "Merengue",                // 142
+        "Salsa",                   // 143
+        "Thrash Metal",            // 144
+        "Anime",                   // 145
+        "JPop",                    // 146
+        "Synthpop",                // 147
     };
+    static_assert(std::size(kNamed) == 148);
     constexpr std::string_view kLast[] = {"Seiyu", "Tecno Ambient", "Moemoe", "Tokusatsu Anime"};
     std::array<std::string_view, 256> list{};
     std::size_t i = 0;

@@ -88,15 +88,18 @@ void subID3v2FromFields(const EditFields& fields, std::uint8_t newCode, Id3v2Tag
     tag.Title = fields.txtTIT2;
     tag.Artist = fields.txtTPE1;
     tag.Album = fields.txtTALB;
-    tag.Year = yearText(fields.txtTYER, fields.txtTYER == "0000");
+    // An empty year box writes no year frame rather than the year 0.
+    tag.Year =
+        fields.txtTYER.empty() ? std::string() : yearText(fields.txtTYER, fields.txtTYER == "0000");
     // Day first, then month: the order of the ID3 date frame.
     tag.Day = numbers::formatNumberText(fields.txtTDAT2, 2) +
               numbers::formatNumberText(fields.txtTDAT1, 2);
     tag.Comment = fields.txtCOMM2;
     tag.Track = fields.txtTRCK2.empty() ? withoutSlashes(fields.txtTRCK1)
                                         : fields.txtTRCK1 + "/" + fields.txtTRCK2;
-    tag.Genre =
-        fields.txtTCONNo.empty() ? fields.txtTCON : "(" + fields.txtTCONNo + ")" + fields.txtTCON;
+    // "999" is the catalogue's number for a genre without one.
+    const bool numbered = !fields.txtTCONNo.empty() && fields.txtTCONNo != "999";
+    tag.Genre = numbered ? "(" + fields.txtTCONNo + ")" + fields.txtTCON : fields.txtTCON;
     tag.Encode = fields.optEncode == 1 ? 1 : 0;
 }
 

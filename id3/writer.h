@@ -73,7 +73,8 @@ Result<Id3v1Tag> fncID3v1FromFields(const EditFields& fields, std::uint8_t newCo
 // The dispatch's rules for ID3v2.2 (newCode 2) and ID3v2.3 (newCode 3): fills the
 // fields the writer uses (Version, Revision, Title, Artist, Album, Year, Day,
 // Comment, Track, Genre, Encode); the others, Unsync and CommentDesc among them,
-// keep what `tag` held.
+// keep what `tag` held. An empty year box gives an empty Year (no year frame);
+// a genre number "999" (the catalogue's "no number") gives the name alone.
 void subID3v2FromFields(const EditFields& fields, std::uint8_t newCode, Id3v2Tag& tag);
 
 // ---------------------------------------------------------------------------

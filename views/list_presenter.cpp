@@ -5,8 +5,8 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/db.h"
 #include "catalogue/records.h"
-#include "core/text.h"
 #include "catalogue/schema.h"
+#include "core/text.h"
 #include "views/list_ops.h"
 #include "views/search.h"
 #include "views/sort.h"
@@ -65,8 +65,8 @@ GridUpdate ListPresenter::showEmpty() {
 
 GridUpdate ListPresenter::reloadCatalogue() {
     searchMode_ = false;
-    if (!catalogueHasRows()) return showEmpty();
     std::int32_t counted = subDbRead(cat_, records_);
+    if (counted == 0) return showEmpty();
     countText_ = recordCountText(counted);
     showInTableOrder(static_cast<std::int32_t>(records_.entries.size()) - 1);
     return GridUpdate{.columns = true, .rows = count_ > 0, .countLabel = true};
@@ -85,6 +85,19 @@ GridUpdate ListPresenter::refresh() {
         return {};
     }
     return reloadCatalogue();
+}
+
+GridUpdate ListPresenter::refreshAfterEdit(const std::string& searchText) {
+    if (searchMode_) return rerunSearch(searchText);
+    return reloadCatalogue();
+}
+
+GridUpdate ListPresenter::rerunSearch(const std::string& text) {
+    // As a click on "検索" does, with the text then in the search box; the grid is
+    // rebuilt with the new result.
+    GridUpdate update = search(text);
+    update.columns = update.columns || update.rows;
+    return update;
 }
 
 GridUpdate ListPresenter::showWholeCatalogue() {

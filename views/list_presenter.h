@@ -38,6 +38,10 @@ class ListPresenter {
     GridUpdate load();
     // After files were added: the whole catalogue again (also after a search).
     GridUpdate refresh();
+    // After the edit window wrote a file and its row: the search is run again
+    // with `searchText` (the search box) while a search result is shown, else
+    // the whole catalogue is read again.
+    GridUpdate refreshAfterEdit(const std::string& searchText);
     // "元に戻す": leaves search mode and shows the whole catalogue.
     GridUpdate showWholeCatalogue();
     // "レコード件数" and the Delete key: deletes the record of grid row `row` after
@@ -91,6 +95,8 @@ class ListPresenter {
     // The record list holds `count` rows in the order of their table.
     void showInTableOrder(std::int32_t count);
     const char* shownTable() const { return searchMode_ ? "List" : "FileList"; }
+    // Runs the search for `text` again and shows its result.
+    GridUpdate rerunSearch(const std::string& text);
 
     Catalogue& cat_;
     RecordList records_;

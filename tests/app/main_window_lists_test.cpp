@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "cataloguing/registration.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/music_folder.h"
+#include "windows/data_edit_window.h"
 #include "windows/select_dialog.h"
 
 namespace tagshelf::test {
@@ -126,6 +128,25 @@ TEST_F(MainWindowListsTest, ClickShowsThePathAndDeleteKeyRemovesTheRecord) {
     EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：0件"));
     EXPECT_FALSE(w.grd_FileList->model().filled());
     EXPECT_EQ(f.toolkit.statusText, "");
+}
+
+TEST_F(MainWindowListsTest, DoubleClickEditsTheRowAndTheGridShowsTheEdit) {
+    std::string a = mp3("a.mp3", "before");
+    subAddFile(f.cat, a);
+    MainWindow w(f.cat);
+    selectRow(w, 1);
+    for (const char* title : {"cancelled", "after"}) {
+        f.toolkit.answers = {MsgAnswer::Yes};
+        f.toolkit.dialogScripts.push_back([title](ModalDialog& d) {
+            auto& edit = dynamic_cast<DataEditWindow&>(d);
+            edit.txtTIT2->setValue(title);
+            (std::string(title) == "after" ? edit.cmdExec : edit.cmdCancel)->click();
+            return edit.result();
+        });
+        w.grd_FileList_DblClick();
+    }
+    EXPECT_EQ(f.toolkit.dialogsShown, (std::vector<std::string>{"frm_DataEdit", "frm_DataEdit"}));
+    EXPECT_EQ(gridColumn(w, 1), std::vector<std::string>{"after"});
 }
 
 TEST_F(MainWindowListsTest, CancellingWhileFilesAreLookedForRegistersNothing) {

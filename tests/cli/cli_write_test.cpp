@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "cataloguing/registration.h"
 #include "core/file_ops.h"
 #include "id3/reader.h"
+#include "tests/support/catalogue_fixture.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
@@ -71,6 +73,35 @@ TEST_F(CliWrite, AFailedWriteGivesStatus1AndTheErrorOnStderr) {
     EXPECT_EQ(o.status, cli::kExitFailure);
     EXPECT_NE(o.err.find("rename"), std::string::npos) << o.err;
     EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(CliWrite, AnEncodingThatLosesCharactersNeedsLossy) {
+    const std::string cafe = reinterpret_cast<const char*>(u8"café");
+    test::CliOutcome o = runWrite({path, "--encoding", "0", "--title", cafe, "--comment", cafe});
+    EXPECT_EQ(o.status, cli::kExitFailure);
+    EXPECT_NE(o.err.find("characters of --title --comment can't be held"), std::string::npos)
+        << o.err;
+    EXPECT_EQ(readFile(path), before);
+    o = runWrite({path, "--encoding", "0", "--title", cafe, "--lossy"});
+    EXPECT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(fncReadID3v2(path)->Title, "caf?");
+}
+
+TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {
+    test::CatalogueFixture f;
+    const std::string other = dir.file("other.mp3");
+    test::writeFile(other, before);
+    ASSERT_EQ(subAddFile(f.cat, path).outcome, AddOutcome::Registered);
+    test::CliOutcome o =
+        runWrite({path, "--version", "ID3v11", "--track", "4", "--catalogue", f.dbPath()});
+    EXPECT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(f.column("SELECT Version || Title || Trak || Genre || GenreNo FROM FileList"),
+              std::vector<std::string>{"ID3v11Old4Rock17"});
+    // A file the catalogue does not hold is not written.
+    o = runWrite({other, "--title", "x", "--catalogue", f.dbPath()});
+    EXPECT_EQ(o.status, cli::kExitFailure);
+    EXPECT_NE(o.err.find("holds no row for the file"), std::string::npos) << o.err;
+    EXPECT_EQ(readFile(other), before);
 }
 
 TEST_F(CliWrite, AWrongCommandLineGivesStatus2) {

@@ -31,6 +31,9 @@ TEST(CodepageTest, ShiftJis) {
     EXPECT_EQ(encode("\xE3\x81"
                      "AB"),
               "?B");
+    EXPECT_TRUE(canEncode(text));
+    for (const std::string& lost : {u8s(u8"é"), u8s(u8"€"), u8s(u8"𠮷"), std::string("x\xFFy")})
+        EXPECT_FALSE(canEncode(lost)) << lost;
 }
 
 TEST(CodepageTest, CutAtCharacter) {

@@ -26,16 +26,30 @@ start_program() {
     app_pid=$!
 }
 
-# Waits for a visible window whose name matches and prints its id.
+# True while the program runs (an ended one stays a zombie until waited for).
+running() {
+    state=$(ps -o stat= -p "$app_pid" 2>/dev/null || true)
+    [ -n "$state" ] && [ "${state#Z}" = "$state" ]
+}
+
+# Prints the id of a visible window whose name matches $1 (other than $2) once one
+# is mapped (a loaded machine may take many seconds).
 await() {
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$app_pid" 2>/dev/null || fail "the program ended early: $(cat "$work/out.log")"
+    for _ in $(seq 250); do
+        for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null || true); do
+            [ "$id" != "${2:-}" ] && { echo "$id"; return 0; }
+        done
+        running || fail "the program ended early (another copy running?): $(cat "$work/out.log")"
         sleep 0.1
     done
     xdotool search --onlyvisible --name . getwindowname %@ >&2 || true  # the windows open
     fail "no window named '$1'"
+}
+
+# Moves the pointer to ($2, $3) inside window $1.
+at() {
+    eval "$(xdotool getwindowgeometry --shell --prefix AT_ "$1")"
+    xdotool mousemove $((AT_X + $2)) $((AT_Y + $3))
 }
 
 gone() {

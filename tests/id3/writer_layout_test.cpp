@@ -69,7 +69,8 @@ TEST(Dispatch, Id3v2Fields) {
     // Track, total, year, month, day, genre name and number; then the tag's
     // Year|Day|Track|Genre.
     const std::array<const char*, 8> cases[] = {
-        {"", "", "", "", "", "", "", "0|||"},
+        // No year frame for an empty box; "999" is a genre without a number.
+        {"", "", "", "", "", "Rock", "999", "|||Rock"},
         {"3", "12", "0000", "10", "5", "Rock", "17", "0|0510|3/12|(17)Rock"},
         {"3/12", "", "0003", "", "7", "Rock", "", "3|07|312|Rock"},
     };

@@ -100,5 +100,25 @@ TEST_F(ListPresenterTest, RefreshingShowsRowsAddedAndEmptiesWithTheCatalogue) {
     EXPECT_FALSE(list.searchMode());
 }
 
+TEST_F(ListPresenterTest, AnEditRefreshesASearchResultByRunningTheSearchAgain) {
+    f.addRow({"apple", "", "", "", "", "", "", "", "", "", "", "/1.mp3"});
+    f.addRow({"banana", "", "", "", "", "", "", "", "", "", "", "/2.mp3"});
+    f.addRow({"cherry", "", "", "", "", "", "", "", "", "", "", "/3.mp3"});
+    list.load();
+    ASSERT_TRUE(list.search("an").rows);
+    ASSERT_EQ(shownPaths(), std::vector<std::string>{"/2.mp3"});
+    {
+        DbConnection conn;
+        ASSERT_TRUE(openCatalogue(f.cat, conn).ok());
+        ASSERT_TRUE(
+            conn.exec("UPDATE FileList SET Title = 'mango' WHERE FilePath = '/3.mp3'").ok());
+    }
+    GridUpdate update = list.refreshAfterEdit("an");
+    EXPECT_TRUE(update.columns && update.rows);
+    EXPECT_TRUE(list.searchMode());
+    EXPECT_EQ(shownPaths(), (std::vector<std::string>{"/2.mp3", "/3.mp3"}));
+    EXPECT_EQ(list.countText(), "レコード件数：3件");  // a search leaves the label alone
+}
+
 }  // namespace
 }  // namespace tagshelf::test
