@@ -121,6 +121,18 @@ TEST(Refused, APathThatIsNotARegularFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
+TEST(Refused, AnInPlaceWriteToAFileThatNoLongerEndsInATag) {
+    const Scenario s = scenarios()[1];  // in place: the last 128 bytes replaced
+    test::TempDir dir;
+    const Bytes audioOnly = test::fakeAudio(4000, 3);
+    test::writeFile(dir.file("a.mp3"), audioOnly);
+    Status st = subWriteTag(dir.file("a.mp3"), dir.file("a.mp3"), s.newCode, s.oldCode, 1, {},
+                            s.fields);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().number, EINVAL);
+    EXPECT_EQ(test::readFile(dir.file("a.mp3")), audioOnly);
+}
+
 TEST(ReadOnly, AFolderOrFileTheUserMayNotChangeIsRefusedAndTheFileStays) {
     const struct {
         Scenario s;
