@@ -10,6 +10,7 @@
 #include "cataloguing/registration.h"
 #include "id3/apply_edit.h"
 #include "id3/edit_rules.h"
+#include "id3/frame_carry.h"
 
 namespace tagshelf {
 
@@ -45,20 +46,26 @@ std::string_view stepText(std::string_view step) {
 // The confirmation; false when the user does not want the write. For ID3v2 in
 // encoding 0 with characters it can't hold, Yes chooses UTF-16 and No writes as
 // the fields stand.
-bool confirm(Catalogue& cat, std::uint8_t newCode, EditFields& fields,
-             std::string_view description) {
-    const std::vector<LossyField> lossy = fncLossyFields(fields, newCode, description);
-    if (lossy.empty())
-        return cat.toolkit.messageBox(kConfirmWrite, MsgButtons::YesNo) == MsgAnswer::Yes;
+bool confirm(Catalogue& cat, std::uint8_t newCode, EditFields& fields, const Id3v2Tag& old) {
+    // Frames of the old tag the new one can't keep are named first.
+    const std::string dropped = fncDroppedFrames(old, newCode);
+    const std::string before =
+        dropped.empty() ? std::string() : "次のフレームは保存されません：" + dropped + "\r\n";
+    const std::vector<LossyField> lossy = fncLossyFields(fields, newCode, old.CommentDesc);
+    if (lossy.empty()) {
+        return cat.toolkit.messageBox(before + std::string(kConfirmWrite), MsgButtons::YesNo) ==
+               MsgAnswer::Yes;
+    }
     const std::string lost = lossyLabels(lossy);
     if (newCode == kID3v1 || newCode == kID3v11) {
         const std::string prompt =
-            "次の項目にはID3v1タグに書き込めない文字があり、「?」に置き換わります：" + lost +
-            "\r\n" + std::string(kConfirmWrite);
+            before + "次の項目にはID3v1タグに書き込めない文字があり、「?」に置き換わります：" +
+            lost + "\r\n" + std::string(kConfirmWrite);
         return cat.toolkit.messageBox(prompt, MsgButtons::YesNo) == MsgAnswer::Yes;
     }
     const std::string prompt =
-        "次の項目にはLatin1(ISO-8859-1)で書き込めない文字があり、「?」に置き換わります：" + lost +
+        before + "次の項目にはLatin1(ISO-8859-1)で書き込めない文字があり、「?」に置き換わります：" +
+        lost +
         "\r\nUnicode(ISO-10646-1)で書き込みますか？\r\n"
         "（はい：Unicodeで書き込みます　いいえ：このまま書き込みます　キャンセル：書き込みません）";
     switch (cat.toolkit.messageBox(prompt, MsgButtons::YesNoCancel)) {
@@ -111,7 +118,7 @@ ExecOutcome cmdExecApply(Catalogue& cat, const EditTarget& target, std::uint8_t 
         cat.toolkit.notice(writeFailureText(target.filePath, old.error()));
         return ExecOutcome::Stay;
     }
-    if (!confirm(cat, newCode, fields, old->v2Tag.CommentDesc)) return ExecOutcome::Stay;
+    if (!confirm(cat, newCode, fields, old->v2Tag)) return ExecOutcome::Stay;
 
     Status written = subWriteTag(target.filePath, target.recordPath, newCode, old->oldCode,
                                  old->audioStart, std::move(old->v2Tag), fields);

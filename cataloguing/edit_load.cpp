@@ -25,7 +25,7 @@ std::string boxText(const std::string& stored) {
 
 EditFields editFieldsFromRecord(const Record& r) {
     EditFields f;
-    const std::optional<std::uint8_t> code = versionCode(r.Version);
+    const std::optional<std::uint8_t> code = versionCode(editedVersionText(r.Version));
     if (code == kID3v1 || code == kID3v11) {
         f.txtTitle = boxText(r.Title);
         f.txtArtist = boxText(r.Artist);

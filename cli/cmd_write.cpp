@@ -22,6 +22,7 @@
 #include "id3/apply_edit.h"
 #include "id3/edit_fields.h"
 #include "id3/edit_rules.h"
+#include "id3/frame_carry.h"
 #include "id3/genre_list.h"
 #include "id3/writer.h"
 
@@ -353,6 +354,16 @@ int cmd_write(const Invocation& call) {
                     "give --lossy to write them anyway"
                  << (isID3v2(newCode) ? ", or --encoding 1" : "") << '\n';
         return kExitFailure;
+    }
+
+    // Frames of the old tag the new one can't keep are named.
+    if (isID3v2(oldCode) && isID3v2(newCode)) {
+        if (Result<OldTag> old = fncOldTag(versionText(oldCode), line.file); old) {
+            if (std::string dropped = fncDroppedFrames(old->v2Tag, newCode); !dropped.empty()) {
+                call.err << "tagshelf-cli write: " << line.file << ": frames not kept: " << dropped
+                         << '\n';
+            }
+        }
     }
 
     if (!line[kCatalogue]) {

@@ -17,9 +17,12 @@ Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) 
             return fileops::refusal(EINVAL, "the file no longer starts with an ID3v2 tag",
                                     "read " + path);
         }
-        Result<Id3v2Tag> tag = fncReadID3v2(path);
-        if (!tag) return tag.status();
-        old.v2Tag = std::move(*tag);
+        // Read whole: the frames the new tag keeps come from it.
+        Result<std::vector<std::uint8_t>> bytes = fncReadID3v2Bytes(path);
+        if (!bytes) return bytes.status();
+        old.v2Tag = parseID3v2(*bytes);
+        old.v2Tag.Frames = fncRawFrames(*bytes);
+        old.v2Tag.FramesVersion = (*bytes)[3];
         old.audioStart = audioStartOf(old.v2Tag);
     }
     return old;

@@ -184,6 +184,23 @@ Result<Id3v2Tag> fncReadID3v2(const std::string& path) {
     return readID3v2(file, first, *got);
 }
 
+Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
+    ReadOnlyFile file;
+    if (Status s = file.open(path); !s) return s;
+    std::uint8_t header[kHeaderSize] = {};
+    Result<std::size_t> got = file.readAt(header, sizeof header, 0);
+    if (!got) return got.status();
+    Result<std::uint64_t> size = file.size();
+    if (!size) return size.status();
+    const std::uint64_t tagEnd =
+        kHeaderSize + static_cast<std::uint64_t>(synchsafe({header, *got}, 6));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(*size, tagEnd)));
+    Result<std::size_t> all = file.readAt(bytes.data(), bytes.size(), 0);
+    if (!all) return all.status();
+    bytes.resize(*all);
+    return bytes;
+}
+
 Result<FileTag> fncReadFileTag(const std::string& path) {
     // One open for detection and reading: the first read holds the ID3v2 header
     // (and usually the whole tag); otherwise the trailer is read.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "id3/tags.h"
@@ -37,6 +38,15 @@ struct FileTag {
 
 // Detects the file's tag and reads it with the reader of its family.
 Result<FileTag> fncReadFileTag(const std::string& path);
+
+// The bytes of the ID3v2 tag at the start of the file: its header and the tag
+// (bounded by the file's size), without a footer.
+Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path);
+
+// Every frame of an ID3v2.2, ID3v2.3 or ID3v2.4 tag as stored (from its first
+// byte, "ID3"), in order: bodies free of unsynchronisation, an extended header
+// and padding left out.
+std::vector<RawFrame> fncRawFrames(std::span<const std::uint8_t> tag);
 
 // The detector over bytes: the first bytes of the file (at least 3 when the file
 // has them), the last 128 bytes (empty when the file is shorter; only their first

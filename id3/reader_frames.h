@@ -43,6 +43,12 @@ void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitne
 // any) is skipped; `tagBytes` is the whole tag from its header on, cut at its end.
 void walkID3v24(std::span<const std::uint8_t> tagBytes, Id3v2Tag& tag);
 
+// The size of the version-4 frame whose header starts at `at` (which has its ten
+// bytes). Some taggers write plain 32-bit sizes into version-4 tags: a size byte
+// with its top bit set can't be synchsafe, and where both readings are possible
+// the one that lands on a frame boundary is taken.
+std::int64_t frameSizeV24(std::span<const std::uint8_t> tag, std::size_t at);
+
 // 28 bits from four bytes of 7 bits, most significant first (the top bits ignored).
 std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at);
 

@@ -27,10 +27,9 @@ bool isFrameBoundary(std::span<const std::uint8_t> tag, std::size_t at) {
     return at == tag.size() || (at < tag.size() && (tag[at] == 0 || isFrameId(tag, at)));
 }
 
-// A frame's size. Some taggers write plain 32-bit sizes into version-4 tags: a
-// size byte with its top bit set can't be synchsafe, and where both readings are
-// possible the one that lands on a frame boundary is taken.
-std::int64_t frameSize(std::span<const std::uint8_t> tag, std::size_t at) {
+}  // namespace
+
+std::int64_t frameSizeV24(std::span<const std::uint8_t> tag, std::size_t at) {
     const std::size_t body = at + kFrameHeader;
     std::int64_t plain = 0;
     bool topBit = false;
@@ -47,6 +46,8 @@ std::int64_t frameSize(std::span<const std::uint8_t> tag, std::size_t at) {
     }
     return safe;
 }
+
+namespace {
 
 // The bytes with the zero after every 0xFF taken out.
 std::span<const std::uint8_t> resynchronised(std::span<const std::uint8_t> bytes,
@@ -80,7 +81,7 @@ void walkID3v24(std::span<const std::uint8_t> tag, Id3v2Tag& out) {
     while (at + kFrameHeader <= tag.size() && isFrameId(tag, at)) {
         const std::span<const std::uint8_t> id = tag.subspan(at, 4);
         const std::uint8_t format = tag[at + 9];
-        const std::int64_t size = frameSize(tag, at);
+        const std::int64_t size = frameSizeV24(tag, at);
         const std::size_t start = at + kFrameHeader;
         const std::size_t end = static_cast<std::size_t>(std::min<std::int64_t>(
             static_cast<std::int64_t>(tag.size()), static_cast<std::int64_t>(start) + size));

@@ -19,6 +19,10 @@ std::optional<std::uint8_t> versionCode(std::string_view text) {
     return std::nullopt;
 }
 
+std::string_view editedVersionText(std::string_view versionText) {
+    return versionText == kVersionTexts[kID3v24] ? kVersionTexts[kID3v23] : versionText;
+}
+
 std::uint8_t versionOf(const Id3v1Tag& tag) {
     return tag.IsV11 == 1 ? kID3v11 : kID3v1;
 }

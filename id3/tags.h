@@ -41,6 +41,15 @@ struct Id3v1Tag {
     std::uint8_t Genre = 0;  // ID3v1 genre byte
 };
 
+// A frame of an ID3v2 tag as stored, its body free of unsynchronisation; the two
+// flag bytes are 0 in an ID3v2.2 tag.
+struct RawFrame {
+    std::string id;
+    std::uint8_t status = 0;
+    std::uint8_t format = 0;
+    std::vector<std::uint8_t> body;
+};
+
 // An ID3v2.2 or ID3v2.3 tag as read; also the ID3v2 writer's input.
 struct Id3v2Tag {
     std::uint8_t Version = 0;  // header major version, then set by every frame ID
@@ -64,6 +73,11 @@ struct Id3v2Tag {
     bool Footer = false;      // ID3v2.4: a 10-byte footer follows the tag
     // ID3v2.4: the genre frame's values one by one (empty for other versions).
     std::vector<std::string> GenreValues;
+    // Read for a rewrite only: every frame of the tag as stored, in a tag of
+    // major version FramesVersion. The writer writes those kept of them, in the
+    // new tag's version, before its own frames.
+    std::vector<RawFrame> Frames;
+    std::uint8_t FramesVersion = 0;
 };
 
 // The year and the month-and-day texts the catalogue keeps for an ID3v2 tag: the
@@ -76,6 +90,10 @@ struct YearAndDay {
     std::string day;
 };
 YearAndDay catalogueYearAndDay(const Id3v2Tag& tag);
+
+// The version the edit window works with for a catalogue version text: an
+// ID3v2.4 tag is edited as ID3v2.3, which the writer writes in its place.
+std::string_view editedVersionText(std::string_view versionText);
 
 // True for the codes of ID3v2 tags (2, 3 and 5).
 constexpr bool isID3v2Code(std::uint8_t code) {

@@ -10,6 +10,7 @@
 
 #include "core/codepage.h"
 #include "id3/file_replace.h"
+#include "id3/frame_carry.h"
 #include "id3/writer_numbers.h"
 
 namespace tagshelf {
@@ -115,6 +116,12 @@ Status subWriteTag(const std::string& targetPath, const std::string& sourcePath,
         }
         case kID3v22:
         case kID3v23:
+            // The old tag's other frames, in the new version's form.
+            if (!v2Tag.Frames.empty()) {
+                v2Tag.Frames =
+                    fncCarryFrames(v2Tag.Frames, v2Tag.FramesVersion, newCode == kID3v22 ? 2 : 3)
+                        .frames;
+            }
             subID3v2FromFields(fields, newCode, v2Tag);
             return subWriteID3v2(targetPath, sourcePath, newCode, oldCode, v2Tag, audioStart);
         case kNoTag:

@@ -6,6 +6,7 @@
 
 #include "core/codepage.h"
 #include "id3/file_replace.h"
+#include "id3/frame_carry.h"
 #include "id3/writer.h"
 #include "id3/writer_numbers.h"
 
@@ -137,6 +138,24 @@ void subPutFrameV22(std::string_view id, const Id3v2Tag& tag, std::string_view t
     putFrame(id, "COM", 3, false, tag, text, out);
 }
 
+namespace {
+
+// A frame kept from the old tag, already in this tag's version: its identifier,
+// size (and flags in version 3), then its body, unsynchronised with the tag.
+void putKeptFrame(const RawFrame& f, bool v23, bool unsync, TagBytes& out) {
+    appendText(out, f.id);
+    std::uint8_t previous =
+        fncPutSize(static_cast<std::uint32_t>(f.body.size()), v23 ? 4 : 3, out, unsync, 0x00);
+    if (v23) {
+        previous = putByte(out, f.status, unsync, previous);
+        previous = putByte(out, f.format, unsync, previous);
+    }
+    for (std::uint8_t byte : f.body)
+        previous = putByte(out, byte, unsync, previous);
+}
+
+}  // namespace
+
 Result<TagBytes> fncID3v2TagBytes(const Id3v2Tag& tag) {
     const bool v23 = tag.Version == 3;
     const FrameText frames[] = {
@@ -173,6 +192,10 @@ Result<TagBytes> fncID3v2TagBytes(const Id3v2Tag& tag) {
                     0,
                     0,
                     0};
+    // The frames kept from the old tag come first: the writer's comment, last,
+    // stays the one the readers show.
+    for (const RawFrame& kept : tag.Frames)
+        putKeptFrame(kept, v23, tag.Unsync, out);
     for (const FrameText& frame : frames) {
         if (v23) {
             subPutFrameV23(frame.idV23, tag, frame.text, out);

@@ -41,7 +41,7 @@ DataEditWindow::DataEditWindow(Catalogue& cat, const ListPresenter& list, long s
 }
 
 int DataEditWindow::versionPosition(const std::string& versionText) {
-    return versionCode(versionText).value_or(kNoTag);
+    return versionCode(editedVersionText(versionText)).value_or(kNoTag);
 }
 
 void DataEditWindow::Form_Load(bool searchMode) {
@@ -127,11 +127,12 @@ void DataEditWindow::cmbVersion_Click() {
     if (position < 0) return;
     const std::string selected = kVersionItems[position];
     // The record's own version or none: its group as loaded, nothing carried.
-    if (selected == target_.recordVersion || position == kNoTag) {
+    const std::string_view own = editedVersionText(target_.recordVersion);
+    if (selected == own || position == kNoTag) {
         showGroup(position);
         return;
     }
-    if (!fncOldFieldsSame(fields(), loaded_, target_.recordVersion)) {
+    if (!fncOldFieldsSame(fields(), loaded_, own)) {
         MsgAnswer answer = cat_.toolkit.messageBox(
             "変更前バージョンの情報が変更されています\r\n"
             "変更前バージョンの編集は適用されませんがよろしいですか？",

@@ -104,6 +104,22 @@ TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {
     EXPECT_EQ(readFile(other), before);
 }
 
+TEST_F(CliWrite, AVersion4TagBecomesID3v23AndTheFramesItLacksAreNamed) {
+    test::writeFile(path, test::concat({test::Id3v2Builder(4)
+                                            .frame(test::frameV24("TIT2", test::sjisText("v4")))
+                                            .frame(test::frameV24("TSOP", test::sjisText("s")))
+                                            .frame(test::frameV24("PRIV", test::raw("kept")))
+                                            .build(),
+                                        audio}));
+    const test::CliOutcome o = runWrite({path, "--title", "new"});
+    EXPECT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(o.err, "tagshelf-cli write: " + path + ": frames not kept: TSOP\n");
+    Result<FileTag> tag = fncReadFileTag(path);
+    EXPECT_EQ(tag->version, kID3v23);
+    EXPECT_EQ(tag->v2.Title, "new");
+    EXPECT_EQ(fncRawFrames(*fncReadID3v2Bytes(path)).at(0).id, "PRIV");
+}
+
 TEST_F(CliWrite, AWrongCommandLineGivesStatus2) {
     const test::CliOutcome o = runWrite({path, "--month", "13"});
     EXPECT_EQ(o.status, cli::kExitUsage);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "cataloguing/edit_exec.h"
 #include "cataloguing/registration.h"
 #include "id3/reader.h"
 #include "tests/support/catalogue_fixture.h"
@@ -117,6 +118,32 @@ TEST_F(DataEditTest, WritesEachVersionPairAndItsRow) {
         }
     }
     EXPECT_EQ(f.toolkit.prompts(), std::vector<std::string>(25, std::string(kConfirmWrite)));
+}
+
+TEST_F(DataEditTest, AVersion4TagIsEditedAndWrittenAsID3v23) {
+    path = f.dir.file("v4.mp3");
+    writeFile(path, concat({Id3v2Builder(4)
+                                .frame(frameV24("TIT2", sjisText("old")))
+                                .frame(frameV24("TSOP", sjisText("sort")))
+                                .footer()
+                                .build(),
+                            kAudio}));
+    ASSERT_EQ(subAddFile(f.cat, path).outcome, AddOutcome::Registered);
+    list.load();
+    DataEditWindow w(f.cat, list, 1);
+    EXPECT_EQ(w.cmbVersion->currentText(), QStringLiteral("ID3v23"));
+    EXPECT_FALSE(w.fraID3v2->isHidden());
+    EXPECT_EQ(w.cmbVersion->findText(QStringLiteral("ID3v24")), -1);
+    w.txtTIT2->setText(QStringLiteral("new"));
+    f.toolkit.answers = {MsgAnswer::Yes};
+    w.cmdExec->click();
+    EXPECT_EQ(f.toolkit.prompts().at(0),
+              "次のフレームは保存されません：TSOP\r\n" + std::string(kConfirmWrite));
+    // The version-4 tag, its footer and the frame version 3 lacks give way to one
+    // ID3v2.3 tag; the audio stays.
+    EXPECT_EQ(readFile(path),
+              concat({Id3v2Builder(3).frame(frameV23("TIT2", sjisText("new"))).build(), kAudio}));
+    EXPECT_EQ(catalogued("Version || '|' || Title"), "ID3v23|new");
 }
 
 TEST_F(DataEditTest, EditedFieldsAskBeforeTheSwitchAndNoKeepsThem) {

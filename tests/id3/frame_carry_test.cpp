@@ -1,0 +1,121 @@
+// Keeping the frames the writer does not write across a rewrite.
+#include <gtest/gtest.h>
+
+#include "id3/apply_edit.h"
+#include "id3/frame_carry.h"
+#include "id3/reader.h"
+#include "tests/support/tag_builder.h"
+#include "tests/support/test_support.h"
+
+namespace tagshelf {
+namespace {
+
+using namespace test;
+
+// The frames of a tag as "ID:body bytes as text" (non-printable bytes as ".").
+std::vector<std::string> describe(const std::vector<RawFrame>& frames) {
+    std::vector<std::string> out;
+    for (const RawFrame& f : frames) {
+        std::string body;
+        for (std::uint8_t b : f.body)
+            body.push_back(b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.');
+        out.push_back(f.id + ":" + body);
+    }
+    return out;
+}
+
+TEST(FrameCarry, ARewriteKeepsTheOtherFramesByteForByte) {
+    const Bytes apic =
+        frameV23("APIC", concat({raw(std::string("\0image/png\0\3\0", 13)), fakeAudio(3000, 2)}));
+    const Bytes uslt = frameV23("USLT", commentBody(1, "jpn", utf16(""), utf16(u8s(u8"歌詞"))));
+    const Bytes other = frameV23("COMM", commentBody(0, "eng", raw("other"), raw("kept")));
+    const Bytes txxx = frameV23("TXXX", concat({{0}, raw("REPLAYGAIN"), {0}, raw("-6 dB")}));
+    FrameOptions discard;
+    discard.statusFlags = 0x80;
+    const Bytes gone = frameV23("TXXX", sjisText("gone"), discard);
+    TempDir dir;
+    const std::string path = dir.file("a.mp3");
+    writeFile(path, concat({Id3v2Builder(3)
+                                .frame(apic)
+                                .frame(other)
+                                .frame(uslt)
+                                .frame(gone)
+                                .frame(txxx)
+                                .frame(frameV23("COMM", commentBody(0, "jpn", {}, raw("shown"))))
+                                .frame(frameV23("TIT2", sjisText("old")))
+                                .unsync()
+                                .build(),
+                            fakeAudio(2000)}));
+    EditFields f;
+    f.txtTIT2 = "new";
+    f.txtCOMM2 = "mine";
+    ASSERT_TRUE(fncApplyEdit(path, path, "ID3v23", kID3v23, f).ok());
+
+    const Bytes after = *fncReadID3v2Bytes(path);
+    const std::vector<RawFrame> frames = fncRawFrames(after);
+    ASSERT_GE(frames.size(), 4u);
+    const std::vector<Bytes> expected = {apic, other, uslt, txxx};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(concat({raw(frames[i].id),
+                          be32(static_cast<std::uint32_t>(frames[i].body.size())),
+                          {frames[i].status, frames[i].format},
+                          frames[i].body}),
+                  expected[i])
+            << frames[i].id;
+    }
+    const Id3v2Tag tag = parseID3v2(after);
+    EXPECT_EQ(tag.Title, "new");
+    EXPECT_EQ(tag.Comment, "mine");  // the writer's comment replaced the one shown
+}
+
+TEST(FrameCarry, EachConversionKeepsItsCounterpartsAndNamesTheRest) {
+    const Bytes jpeg = raw("\xFF\xD8\xFF");
+    const struct {
+        const char* name;
+        std::uint8_t from, to;
+        std::vector<RawFrame> old;
+        std::vector<std::string> kept;
+        std::string dropped;
+    } cases[] = {
+        {"2.4 to 2.3",
+         4,
+         3,
+         {{"TXXX", 0, 0, concat({{3}, raw("KEY"), {0}, raw("v")})},
+          {"TPE2", 0, 0, concat({{3}, raw(std::string("A\0B", 3))})},
+          {"TDRC", 0, 0, concat({{0}, raw("2004")})},
+          {"TSOP", 0, 0, concat({{0}, raw("sort")})},
+          {"TALB", 0, 0x09, concat({syncsafe(3), zlibCompress(raw("\0zz"))})},
+          {"PRIV", 0, 0x09, concat({syncsafe(4), zlibCompress(raw("data"))})},
+          {"GRP1", 0, 0, raw("x")}},
+         {"TXXX:...K.E.Y.....v.", "TPE2:...A./.B.", "PRIV:data"},
+         "TSOP, GRP1"},
+        {"2.2 to 2.3",
+         2,
+         3,
+         {{"PIC", 0, 0, concat({{0}, raw("JPG"), {3, 0}, jpeg})},
+          {"ULT", 0, 0, concat({{0}, raw("eng"), {0}, raw("la")})},
+          {"CRM", 0, 0, raw("x")}},
+         {"APIC:.image/jpeg......", "USLT:.eng.la"},
+         "CRM"},
+        {"2.3 to 2.2",
+         3,
+         2,
+         {{"APIC", 0, 0, concat({{0}, raw("image/png"), {0, 3, 0}, jpeg})},
+          {"PRIV", 0, 0, raw("x")},
+          {"TXXX", 0, 0x40, concat({{1}, raw("x")})}},
+         {"PIC:.PNG....."},
+         "PRIV, TXXX"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Carry carry = fncCarryFrames(c.old, c.from, c.to);
+        EXPECT_EQ(describe(carry.frames), c.kept);
+        std::string dropped;
+        for (const std::string& id : carry.dropped)
+            dropped += (dropped.empty() ? "" : ", ") + id;
+        EXPECT_EQ(dropped, c.dropped);
+    }
+}
+
+}  // namespace
+}  // namespace tagshelf
