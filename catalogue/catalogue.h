@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/legacy_text.h"
 #include "core/toolkit.h"
 
 namespace tagshelf {
@@ -26,6 +27,8 @@ class Catalogue {
     std::string gstrDbName;   // as the INI file gives it: "\TagShelfList.mdb"
     // A catalogue file named on the command line (--catalogue), used instead.
     std::string fileOverride;
+    // How tags' texts in a legacy code page are read and written (APP/LEGACYTEXT).
+    LegacyText legacyText = LegacyText::Auto;
 
     // The catalogue file: gstrAppPath followed by gstrDbName, where "\" stands for
     // the path separator, unless fileOverride is set.

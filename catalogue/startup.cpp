@@ -33,6 +33,10 @@ std::string catalogueNameFromIni(const std::string& appPath) {
     return fncCleanText(fncGetIni(iniPath(appPath), "DATABASE", "NAME"));
 }
 
+LegacyText legacyTextFromIni(const std::string& appPath) {
+    return legacyTextFromName(fncCleanText(fncGetIni(iniPath(appPath), "APP", "LEGACYTEXT")));
+}
+
 StartResult fncStartup(Catalogue& cat, const std::string& currentDir, const std::string& procRoot) {
     if (fncProcessCheck(cat.toolkit, procRoot)) return StartResult::AlreadyRunning;
 
@@ -48,9 +52,11 @@ StartResult fncStartup(Catalogue& cat, const std::string& currentDir, const std:
     if (fncGetIni(ini, "APP", "PATH").empty() && inProgramFolder) {
         fncPutIni(ini, "APP", "PATH", folder);
         fncPutIni(ini, "DATABASE", "NAME", kDefaultDbName);
+        fncPutIni(ini, "APP", "LEGACYTEXT", legacyTextName(LegacyText::Auto));
     }
 
     cat.gstrDbName = catalogueNameFromIni(folder);
+    cat.legacyText = legacyTextFromIni(folder);
     if (cat.gstrDbName.empty()) {
         cat.toolkit.notice("データベース名の取得に失敗しました");
         return StartResult::NoDatabaseName;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/legacy_text.h"
+
 namespace tagshelf {
 
 class Catalogue;
@@ -27,6 +29,10 @@ StartResult fncStartup(Catalogue& cat, const std::string& currentDir,
 // The catalogue name the INI file of a program folder gives, cleaned; empty when
 // there is none.
 std::string catalogueNameFromIni(const std::string& appPath);
+
+// The legacy text setting the INI file of a program folder gives (APP/LEGACYTEXT;
+// "auto" when there is none).
+LegacyText legacyTextFromIni(const std::string& appPath);
 
 // The INI file's path in a program folder.
 std::string iniPath(const std::string& appPath);

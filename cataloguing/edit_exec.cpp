@@ -88,6 +88,7 @@ std::string writeFailureText(const std::string& path, const Error& error) {
 
 ExecOutcome cmdExecApply(Catalogue& cat, const EditTarget& target, std::uint8_t newCode,
                          EditFields& fields) {
+    fields.legacyText = cat.legacyText;
     if ((newCode == kID3v1 || newCode == kID3v11) &&
         (fields.cmbGenre < 0 || fields.cmbGenre > 255)) {
         cat.toolkit.notice(kChooseGenre);
@@ -113,7 +114,7 @@ ExecOutcome cmdExecApply(Catalogue& cat, const EditTarget& target, std::uint8_t 
         return ExecOutcome::Stay;
     }
 
-    Result<OldTag> old = fncOldTag(target.recordVersion, target.recordPath);
+    Result<OldTag> old = fncOldTag(target.recordVersion, target.recordPath, cat.legacyText);
     if (!old) {
         cat.toolkit.notice(writeFailureText(target.filePath, old.error()));
         return ExecOutcome::Stay;

@@ -114,7 +114,7 @@ Record fncRowOfNoTag(const std::string& path) {
 }
 
 Result<Record> fncRowOfFile(Catalogue& cat, const std::string& path) {
-    Result<FileTag> tag = fncReadFileTag(path);
+    Result<FileTag> tag = fncReadFileTag(path, cat.legacyText);
     if (!tag) return tag.error();
     switch (tag->family) {
         case kID3v1:
@@ -239,7 +239,7 @@ AddResult subAddFile(Catalogue& cat, const std::string& path, Refusals refusals)
         if (*known) return result;
     }
 
-    Result<FileTag> tag = fncReadFileTag(path);
+    Result<FileTag> tag = fncReadFileTag(path, cat.legacyText);
     if (!tag) return ended(AddOutcome::Unreadable, tag.error());
     std::optional<Refusal> refused;
     std::int32_t audioStart = 1;

@@ -8,6 +8,7 @@ namespace tagshelf::cli {
 
 bool chooseCatalogue(Catalogue& cat, const std::optional<std::string>& given, std::ostream& err) {
     cat.gstrAppPath = currentDirectory();
+    cat.legacyText = legacyTextFromIni(cat.gstrAppPath);
     if (given) {
         cat.fileOverride = *given;
         return true;

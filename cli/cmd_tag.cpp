@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/startup.h"
 #include "cli/commands.h"
 #include "cli/tag_json.h"
 #include "id3/reader.h"
@@ -40,7 +41,8 @@ void printTagHelp(std::ostream& os) {
 Json describeFile(const std::string& path) {
     Json line;
     line["path"] = path;
-    Result<FileTag> tag = fncReadFileTag(path);
+    // Legacy texts as the program in the current folder reads them.
+    Result<FileTag> tag = fncReadFileTag(path, legacyTextFromIni(currentDirectory()));
     if (!tag) {
         line["error"] = tag.error().description;
         return line;

@@ -13,6 +13,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/records.h"
+#include "catalogue/startup.h"
 #include "cataloguing/edit_exec.h"
 #include "cataloguing/edit_update.h"
 #include "cataloguing/registration.h"
@@ -322,7 +323,9 @@ int cmd_write(const Invocation& call) {
         return kExitFailure;
     };
 
-    Result<FileTag> current = fncReadFileTag(line.file);
+    // Legacy texts as the program in the current folder reads and writes them.
+    const LegacyText legacy = legacyTextFromIni(currentDirectory());
+    Result<FileTag> current = fncReadFileTag(line.file, legacy);
     if (!current) return fail(current.error());
     const std::uint8_t oldCode = current->version;
     // A version-4 tag is written as ID3v2.3, the newest version the writer makes.
@@ -339,6 +342,7 @@ int cmd_write(const Invocation& call) {
         (isID3v1(oldCode) && isID3v1(newCode)) || (isID3v2(oldCode) && isID3v2(newCode));
     if (!sameGroup) carryFieldsOver(fields, newCode);
     applyOptions(line, newCode, fields);
+    fields.legacyText = legacy;
 
     if (isID3v1(newCode) && fields.cmbGenre < 0) {
         return usageError(call,
@@ -358,7 +362,7 @@ int cmd_write(const Invocation& call) {
 
     // Frames of the old tag the new one can't keep are named.
     if (isID3v2(oldCode) && isID3v2(newCode)) {
-        if (Result<OldTag> old = fncOldTag(versionText(oldCode), line.file); old) {
+        if (Result<OldTag> old = fncOldTag(versionText(oldCode), line.file, legacy); old) {
             if (std::string dropped = fncDroppedFrames(old->v2Tag, newCode); !dropped.empty()) {
                 call.err << "tagshelf-cli write: " << line.file << ": frames not kept: " << dropped
                          << '\n';

@@ -7,7 +7,7 @@
 
 namespace tagshelf {
 
-Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) {
+Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path, LegacyText legacy) {
     OldTag old;
     old.oldCode = versionCode(versionText).value_or(kNoTag);
     if (isID3v2Code(old.oldCode)) {
@@ -20,7 +20,7 @@ Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) 
         // Read whole: the frames the new tag keeps come from it.
         Result<std::vector<std::uint8_t>> bytes = fncReadID3v2Bytes(path);
         if (!bytes) return bytes.status();
-        old.v2Tag = parseID3v2(*bytes);
+        old.v2Tag = parseID3v2(*bytes, legacy);
         old.v2Tag.Frames = fncRawFrames(*bytes);
         old.v2Tag.FramesVersion = (*bytes)[3];
         old.audioStart = audioStartOf(old.v2Tag);
@@ -31,7 +31,7 @@ Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path) 
 Status fncApplyEdit(const std::string& targetPath, const std::string& sourcePath,
                     std::string_view oldVersionText, std::uint8_t newCode,
                     const EditFields& fields) {
-    Result<OldTag> old = fncOldTag(oldVersionText, sourcePath);
+    Result<OldTag> old = fncOldTag(oldVersionText, sourcePath, fields.legacyText);
     if (!old) return old.status();
     return subWriteTag(targetPath, sourcePath, newCode, old->oldCode, old->audioStart,
                        std::move(old->v2Tag), fields);

@@ -27,7 +27,8 @@ struct OldTag {
 // starts at its TagSize + 11; otherwise at 1. Fails when the file cannot be read,
 // and refuses an ID3v2 version for a file that does not start with an ID3v2 tag
 // (its first bytes would otherwise be taken for a tag and dropped).
-Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path);
+Result<OldTag> fncOldTag(std::string_view versionText, const std::string& path,
+                         LegacyText legacy = LegacyText::Auto);
 
 // Writes the tag of version `newCode` from `fields`: fncOldTag for sourcePath with
 // oldVersionText, then subWriteTag.

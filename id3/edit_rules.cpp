@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/codepage.h"
+#include "core/legacy_text.h"
 #include "core/text.h"
 
 namespace tagshelf {
@@ -151,7 +152,7 @@ std::vector<LossyField> fncLossyFields(const EditFields& f, std::uint8_t newCode
     }
     std::vector<LossyField> lossy;
     for (const Text& t : texts) {
-        if (!codepage::canEncode(t.text)) lossy.push_back({t.label, t.option});
+        if (!canEncodeLegacy(t.text, f.legacyText)) lossy.push_back({t.label, t.option});
     }
     return lossy;
 }

@@ -82,13 +82,14 @@ std::uint8_t tagTypeOf(std::span<const std::uint8_t> head, std::span<const std::
     return kNoTag;
 }
 
-Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer) {
+Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer, LegacyText legacy) {
     Id3v1Tag tag;
-    tag.Title = fncGetString(trailer, 4, 30, true);
-    tag.Artist = fncGetString(trailer, 34, 30, true);
-    tag.Album = fncGetString(trailer, 64, 30, true);
-    tag.Year = fncGetString(trailer, 94, 4, false);
-    tag.Comment = fncGetString(trailer, 98, 30, true);
+    tag.Legacy = legacy;
+    tag.Title = fncGetString(trailer, 4, 30, true, legacy);
+    tag.Artist = fncGetString(trailer, 34, 30, true, legacy);
+    tag.Album = fncGetString(trailer, 64, 30, true, legacy);
+    tag.Year = fncGetString(trailer, 94, 4, false, legacy);
+    tag.Comment = fncGetString(trailer, 98, 30, true, legacy);
     auto byteAt = [&](std::size_t offset) -> std::uint8_t {
         return offset < trailer.size() ? trailer[offset] : 0;
     };
@@ -132,56 +133,57 @@ namespace {
 
 // The last 128 bytes of an open file of `size` bytes, as an ID3v1 trailer; in a
 // shorter file the missing leading bytes read as 0.
-Result<Id3v1Tag> readTrailer(const ReadOnlyFile& file, std::uint64_t size) {
+Result<Id3v1Tag> readTrailer(const ReadOnlyFile& file, std::uint64_t size, LegacyText legacy) {
     std::uint8_t trailer[kTrailerSize] = {};
     const std::size_t length =
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kTrailerSize));
     Result<std::size_t> got = file.readAt(trailer + (kTrailerSize - length), length, size - length);
     if (!got) return got.status();
-    return parseID3v1(trailer);
+    return parseID3v1(trailer, legacy);
 }
 
 // The ID3v2 tag of an open file whose first `firstLength` bytes are in `first`
 // (the first read takes the header together with the bytes after it, which for
 // most files hold the whole tag: no second read, no size query).
 Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
-                           std::size_t firstLength) {
+                           std::size_t firstLength, LegacyText legacy) {
     const std::uint64_t tagEnd =
         kHeaderSize + static_cast<std::uint64_t>(synchsafe({first, firstLength}, 6));
     if (firstLength < kFirstRead || tagEnd <= firstLength) {
         return parseID3v2(
-            {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))});
+            {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
+            legacy);
     }
     // The rest of the tag in one read, never more than the file holds.
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
-    if (total <= firstLength) return parseID3v2({first, firstLength});
+    if (total <= firstLength) return parseID3v2({first, firstLength}, legacy);
     auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
     std::memcpy(buffer.get(), first, firstLength);
     Result<std::size_t> rest =
         file.readAt(buffer.get() + firstLength, total - firstLength, firstLength);
     if (!rest) return rest.status();
-    return parseID3v2({buffer.get(), firstLength + *rest});
+    return parseID3v2({buffer.get(), firstLength + *rest}, legacy);
 }
 
 }  // namespace
 
-Result<Id3v1Tag> fncReadID3v1(const std::string& path) {
+Result<Id3v1Tag> fncReadID3v1(const std::string& path, LegacyText legacy) {
     ReadOnlyFile file;
     if (Status s = file.open(path); !s) return s;
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
-    return readTrailer(file, *size);
+    return readTrailer(file, *size, legacy);
 }
 
-Result<Id3v2Tag> fncReadID3v2(const std::string& path) {
+Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy) {
     ReadOnlyFile file;
     if (Status s = file.open(path); !s) return s;
     std::uint8_t first[kFirstRead];
     Result<std::size_t> got = file.readAt(first, sizeof first, 0);
     if (!got) return got.status();
-    return readID3v2(file, first, *got);
+    return readID3v2(file, first, *got, legacy);
 }
 
 Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
@@ -201,7 +203,7 @@ Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
     return bytes;
 }
 
-Result<FileTag> fncReadFileTag(const std::string& path) {
+Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     // One open for detection and reading: the first read holds the ID3v2 header
     // (and usually the whole tag); otherwise the trailer is read.
     ReadOnlyFile file;
@@ -211,7 +213,7 @@ Result<FileTag> fncReadFileTag(const std::string& path) {
     if (!got) return got.status();
     FileTag found;
     if (tagTypeOf({first, *got}, {}, 0) == kID3v22) {
-        Result<Id3v2Tag> tag = readID3v2(file, first, *got);
+        Result<Id3v2Tag> tag = readID3v2(file, first, *got, legacy);
         if (!tag) return tag.status();
         found.family = kID3v22;
         found.v2 = std::move(*tag);
@@ -225,7 +227,7 @@ Result<FileTag> fncReadFileTag(const std::string& path) {
     Result<std::size_t> tail = file.readAt(mark, sizeof mark, *size - kTrailerSize);
     if (!tail) return tail.status();
     if (tagTypeOf({first, *got}, {mark, *tail}, *size) != kID3v1) return found;
-    Result<Id3v1Tag> tag = readTrailer(file, *size);
+    Result<Id3v1Tag> tag = readTrailer(file, *size, legacy);
     if (!tag) return tag.status();
     found.family = kID3v1;
     found.v1 = std::move(*tag);

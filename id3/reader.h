@@ -20,11 +20,11 @@ namespace tagshelf {
 Result<std::uint8_t> fncGetTagType(const std::string& path);
 
 // Reads the ID3v1 trailer (the last 128 bytes) of a file the detector gave 0 for.
-Result<Id3v1Tag> fncReadID3v1(const std::string& path);
+Result<Id3v1Tag> fncReadID3v1(const std::string& path, LegacyText legacy = LegacyText::Auto);
 
 // Reads the ID3v2 tag at the start of the file: the 10-byte header, then the whole
 // tag (bounded by the file's size) in one read.
-Result<Id3v2Tag> fncReadID3v2(const std::string& path);
+Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy = LegacyText::Auto);
 
 // A file's tag as detected and read: the detector's family (kID3v1, kID3v22 or
 // kNoTag), the version of the tag found, and the record of that version (the
@@ -37,7 +37,7 @@ struct FileTag {
 };
 
 // Detects the file's tag and reads it with the reader of its family.
-Result<FileTag> fncReadFileTag(const std::string& path);
+Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy = LegacyText::Auto);
 
 // The bytes of the ID3v2 tag at the start of the file: its header and the tag
 // (bounded by the file's size), without a footer.
@@ -55,11 +55,11 @@ std::uint8_t tagTypeOf(std::span<const std::uint8_t> head, std::span<const std::
                        std::uint64_t fileSize);
 
 // Parses a 128-byte ID3v1 trailer (shorter input reads as if padded with 0).
-Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer);
+Id3v1Tag parseID3v1(std::span<const std::uint8_t> trailer, LegacyText legacy = LegacyText::Auto);
 
 // Parses an ID3v2 tag from its first byte ("ID3"); the buffer holds the header
 // and as much of the tag as the file holds. Nothing past the end of the tag (10 +
 // the header's tag size) is read, so the whole file may be given as well.
-Id3v2Tag parseID3v2(std::span<const std::uint8_t> tag);
+Id3v2Tag parseID3v2(std::span<const std::uint8_t> tag, LegacyText legacy = LegacyText::Auto);
 
 }  // namespace tagshelf

@@ -53,7 +53,7 @@ std::string utf16Text(const ByteRun& bytes, std::int64_t& index, bool bigEndianW
 }  // namespace
 
 std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t position,
-                         std::int64_t length, bool stopAtNul) {
+                         std::int64_t length, bool stopAtNul, LegacyText legacy) {
     if (length <= 0) return {};
     const auto fileSize = static_cast<std::int64_t>(file.size());
     std::string bytes;
@@ -63,7 +63,7 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
         if (b == 0 && stopAtNul) break;
         bytes.push_back(static_cast<char>(b));
     }
-    return codepage::decode(bytes);
+    return decodeLegacy(bytes, legacy);
 }
 
 ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position, std::int64_t count,
@@ -123,7 +123,8 @@ ByteRun fncCutBytes(const ByteRun& bytes, std::int64_t& index, std::int64_t coun
     return run;
 }
 
-std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding) {
+std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding,
+                       LegacyText legacy) {
     if (encoding == 0xFF) {
         encoding = bytes.at(index);
         index += 1;
@@ -145,15 +146,16 @@ std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t e
             stop = index + static_cast<std::int64_t>(taken);
         }
         index = stop + 1;
-        return codepage::decode(text);
+        return decodeLegacy(text, legacy);
     }
     if (encoding == 1) return utf16Text(bytes, index, false);
     return {};
 }
 
-std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding) {
+std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding,
+                          LegacyText legacy) {
     if (encoding == 2) return utf16Text(bytes, index, true);
-    if (encoding != 3) return fncGetText(bytes, index, encoding);
+    if (encoding != 3) return fncGetText(bytes, index, encoding, legacy);
     // UTF-8 up to a 0 byte, the way encoding 0 is cut; bytes that are not UTF-8
     // become U+FFFD.
     const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/legacy_text.h"
+
 namespace tagshelf {
 
 // A run of bytes taken from a tag. `size` is how many bytes were taken; `data`
@@ -44,7 +46,8 @@ inline constexpr std::int64_t kMaxDeflateRatio = 1032;
 // stopAtNul the field ends before its first NUL byte; without it exactly `length`
 // bytes are taken, NULs included. The position is not changed.
 std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t position,
-                         std::int64_t length, bool stopAtNul);
+                         std::int64_t length, bool stopAtNul,
+                         LegacyText legacy = LegacyText::Cp932);
 
 // `count` bytes from the 1-based position, which moves past every byte consumed.
 // With `unsync`, a 0x00 directly after a delivered 0xFF is dropped (consumed
@@ -84,13 +87,15 @@ ByteRun fncCutBytes(const ByteRun& bytes, std::int64_t& index, std::int64_t coun
 //    the index. Units are taken up to a 0x0000 unit or while two bytes remain; the
 //    index moves past the terminator (or past the last unit);
 //  - any other encoding: empty, and the index does not move.
-std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding);
+std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding,
+                       LegacyText legacy = LegacyText::Cp932);
 
 // A text of an ID3v2.4 frame: encodings 0 and 1 as fncGetText reads them, 2 as
 // UTF-16 big-endian (a byte-order mark there anyway is obeyed), 3 as UTF-8 up to a
 // 0 byte (bytes that are not UTF-8 become U+FFFD); any other encoding is empty and
 // the index does not move.
-std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding);
+std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_t encoding,
+                          LegacyText legacy = LegacyText::Cp932);
 
 // Inflates a compressed frame's content with zlib's uncompress into `out`. False,
 // and the frame is to be skipped, when it cannot be inflated: a declared size of 0

@@ -44,15 +44,16 @@ std::optional<Field> find(const FrameKind (&table)[N], std::span<const std::uint
 
 // A text frame's text: after its encoding byte, up to the terminator. In an
 // ID3v2.4 tag every value of the frame, joined with "/"; `values` gets them apart.
-std::string textOf(const ByteRun& content, bool v24, std::vector<std::string>* values = nullptr) {
+std::string textOf(const ByteRun& content, bool v24, LegacyText legacy,
+                   std::vector<std::string>* values = nullptr) {
     if (content.size <= 1) return {};
     std::int64_t index = 1;
-    if (!v24) return fncGetText(content, index, 0xFF);
+    if (!v24) return fncGetText(content, index, 0xFF, legacy);
     const std::uint8_t encoding = content.at(index++);
     std::string joined;
     while (index <= content.size) {
         const std::int64_t before = index;
-        std::string value = fncGetTextV24(content, index, encoding);
+        std::string value = fncGetTextV24(content, index, encoding, legacy);
         if (index == before) break;  // nothing more can be read
         if (value.empty()) continue;
         if (!joined.empty()) joined += "/";
@@ -101,8 +102,8 @@ void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitne
         if (content.size >= 1) witness.comment = encoding;
         fncCutBytes(content, index, 3);  // language
         auto text = [&] {
-            return v24 ? fncGetTextV24(content, index, encoding)
-                       : fncGetText(content, index, encoding);
+            return v24 ? fncGetTextV24(content, index, encoding, tag.Legacy)
+                       : fncGetText(content, index, encoding, tag.Legacy);
         };
         tag.CommentDesc = text();
         tag.Comment = content.size > 5 && index <= content.size ? text() : std::string();
@@ -111,30 +112,31 @@ void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitne
     if (content.size >= 1) witness.text = content.at(1);
     switch (field) {
         case Field::Title:
-            tag.Title = textOf(content, v24);
+            tag.Title = textOf(content, v24, tag.Legacy);
             break;
         case Field::Artist:
-            tag.Artist = textOf(content, v24);
+            tag.Artist = textOf(content, v24, tag.Legacy);
             break;
         case Field::Album:
-            tag.Album = textOf(content, v24);
+            tag.Album = textOf(content, v24, tag.Legacy);
             break;
         case Field::Track:
-            tag.Track = textOf(content, v24);
+            tag.Track = textOf(content, v24, tag.Legacy);
             break;
         case Field::Genre:
             tag.GenreValues.clear();
-            tag.Genre = textOf(content, v24, v24 ? &tag.GenreValues : nullptr);
+            tag.Genre = textOf(content, v24, tag.Legacy, v24 ? &tag.GenreValues : nullptr);
             break;
         case Field::Year:
-            tag.Year = content.size <= 1 ? std::string() : leadingNumeral(textOf(content, v24));
+            tag.Year = content.size <= 1 ? std::string()
+                                         : leadingNumeral(textOf(content, v24, tag.Legacy));
             break;
         case Field::Day:
-            tag.Day =
-                content.size <= 1 ? std::string() : monthDayFromDayMonth(textOf(content, v24));
+            tag.Day = content.size <= 1 ? std::string()
+                                        : monthDayFromDayMonth(textOf(content, v24, tag.Legacy));
             break;
         case Field::Recorded:
-            readRecordingTime(textOf(content, v24), tag);
+            readRecordingTime(textOf(content, v24, tag.Legacy), tag);
             break;
         case Field::Comment:
             break;

@@ -41,8 +41,9 @@ std::size_t idCharacterCount(const std::uint8_t* id, std::size_t idLength) {
 
 }  // namespace
 
-Id3v2Tag parseID3v2(std::span<const std::uint8_t> file) {
+Id3v2Tag parseID3v2(std::span<const std::uint8_t> file, LegacyText legacy) {
     Id3v2Tag tag;
+    tag.Legacy = legacy;
     auto headerByte = [&](std::size_t i) -> std::uint8_t { return i < file.size() ? file[i] : 0; };
     tag.Version = headerByte(3);
     tag.Revision = headerByte(4);

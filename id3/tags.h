@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/legacy_text.h"
+
 namespace tagshelf {
 
 // Version codes: the detector gives the family (0, 2 or 4); the readers tell 0
@@ -39,6 +41,8 @@ struct Id3v1Tag {
     std::string Comment;
     std::int16_t Track = 0;  // 0..255; 0 when IsV11 is 0
     std::uint8_t Genre = 0;  // ID3v1 genre byte
+    // How the texts were read from and are written to their legacy code page.
+    LegacyText Legacy = LegacyText::Auto;
 };
 
 // A frame of an ID3v2 tag as stored, its body free of unsynchronisation; the two
@@ -78,6 +82,8 @@ struct Id3v2Tag {
     // new tag's version, before its own frames.
     std::vector<RawFrame> Frames;
     std::uint8_t FramesVersion = 0;
+    // How texts of encoding 0 were read and are written.
+    LegacyText Legacy = LegacyText::Auto;
 };
 
 // The year and the month-and-day texts the catalogue keeps for an ID3v2 tag: the

@@ -31,12 +31,14 @@ std::string withoutSlashes(std::string_view text) {
     return out;
 }
 
-// Puts the text's code page 932 bytes into the block's field, cut to the field's
-// width at a whole character; the rest of the field stays 0.
+// Puts the text's legacy code page bytes into the block's field, cut to the
+// field's width at a whole character; the rest of the field stays 0.
 void putField(std::array<std::uint8_t, kBlockSize>& block, std::size_t offset, std::size_t width,
-              std::string_view text) {
-    const std::string bytes = codepage::encode(text);
-    const std::string_view cut = codepage::cutAtCharacter(bytes, width);
+              std::string_view text, LegacyText legacy) {
+    const std::string bytes = encodeLegacy(text, legacy);
+    const std::string_view cut = writesLatin1(text, legacy)
+                                     ? std::string_view(bytes).substr(0, width)
+                                     : codepage::cutAtCharacter(bytes, width);
     std::memcpy(block.data() + offset, cut.data(), cut.size());
 }
 
@@ -59,6 +61,7 @@ bool isCopyRangeUnsupported(int error) {
 
 Result<Id3v1Tag> fncID3v1FromFields(const EditFields& fields, std::uint8_t newCode) {
     Id3v1Tag tag;
+    tag.Legacy = fields.legacyText;
     tag.IsV11 = newCode == kID3v11 ? 1 : 0;
     tag.Title = fields.txtTitle;
     tag.Artist = fields.txtArtist;
@@ -86,6 +89,7 @@ Result<Id3v1Tag> fncID3v1FromFields(const EditFields& fields, std::uint8_t newCo
 void subID3v2FromFields(const EditFields& fields, std::uint8_t newCode, Id3v2Tag& tag) {
     tag.Version = newCode;
     tag.Revision = 0;
+    tag.Legacy = fields.legacyText;
     tag.Title = fields.txtTIT2;
     tag.Artist = fields.txtTPE1;
     tag.Album = fields.txtTALB;
@@ -138,16 +142,16 @@ Status subWriteTag(const std::string& targetPath, const std::string& sourcePath,
 std::array<std::uint8_t, kBlockSize> fncID3v1Block(const Id3v1Tag& tag, std::uint8_t newCode) {
     std::array<std::uint8_t, kBlockSize> block{};
     std::memcpy(block.data(), "TAG", 3);
-    putField(block, 3, 30, tag.Title);
-    putField(block, 33, 30, tag.Artist);
-    putField(block, 63, 30, tag.Album);
-    putField(block, 93, 4, numbers::formatNumberText(tag.Year, 0));
+    putField(block, 3, 30, tag.Title, tag.Legacy);
+    putField(block, 33, 30, tag.Artist, tag.Legacy);
+    putField(block, 63, 30, tag.Album, tag.Legacy);
+    putField(block, 93, 4, numbers::formatNumberText(tag.Year, 0), tag.Legacy);
     if (newCode == kID3v11) {
-        putField(block, 97, 28, tag.Comment);
+        putField(block, 97, 28, tag.Comment, tag.Legacy);
         block[125] = 0x00;
         block[126] = static_cast<std::uint8_t>(tag.Track);
     } else {
-        putField(block, 97, 30, tag.Comment);
+        putField(block, 97, 30, tag.Comment, tag.Legacy);
     }
     block[127] = tag.Genre;
     return block;

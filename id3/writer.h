@@ -48,7 +48,9 @@ struct EditFields {
     std::string txtCOMM2;
     std::string txtTCON;    // genre name
     std::string txtTCONNo;  // genre number as text, may be empty
-    int optEncode = 0;      // 0: code page 932 texts, 1: UTF-16 texts
+    int optEncode = 0;      // 0: legacy code page texts, 1: UTF-16 texts
+    // How texts in the legacy code page (ID3v1, ID3v2 encoding 0) are written.
+    LegacyText legacyText = LegacyText::Auto;
 };
 
 // ---------------------------------------------------------------------------
@@ -142,12 +144,14 @@ void subPutFrameV22(std::string_view id, const Id3v2Tag& tag, std::string_view t
 
 // A text frame body: encoding 1 gives 01 FF FE, the text in UTF-16 little-endian
 // and 00 00; any other encoding 00, the text in code page 932 and 00.
-TagBytes fncTextBody(std::uint8_t encoding, std::string_view text);
+TagBytes fncTextBody(std::uint8_t encoding, std::string_view text,
+                     LegacyText legacy = LegacyText::Cp932);
 
 // A comment frame body: the encoding byte, "jpn", the description and its
 // terminator, the comment text (each CR LF turned into LF) with nothing after it.
 // In encoding 1 the description and the text each start with FF FE.
-TagBytes fncCommBody(std::uint8_t encoding, std::string_view description, std::string_view comment);
+TagBytes fncCommBody(std::uint8_t encoding, std::string_view description, std::string_view comment,
+                     LegacyText legacy = LegacyText::Cp932);
 
 // Appends `value` big-endian in byteCount (3 or 4) bytes; with `unsync` a 0x00
 // goes before each byte that is 0x00 or 0xE0..0xFF when the byte before it

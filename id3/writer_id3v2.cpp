@@ -58,10 +58,10 @@ std::optional<TagBytes> frameBody(std::string_view id, std::string_view commentI
                                   const Id3v2Tag& tag, std::string_view text) {
     if (!id.empty() && id[0] == 'T') {
         if (text.empty()) return std::nullopt;
-        return fncTextBody(tag.Encode, text);
+        return fncTextBody(tag.Encode, text, tag.Legacy);
     }
     if ((text.empty() && tag.CommentDesc.empty()) || id != commentId) return std::nullopt;
-    return fncCommBody(tag.Encode, tag.CommentDesc, text);
+    return fncCommBody(tag.Encode, tag.CommentDesc, text, tag.Legacy);
 }
 
 void putFrame(std::string_view id, std::string_view commentId, int sizeBytes, bool flagBytes,
@@ -95,7 +95,7 @@ std::uint8_t fncPutSize(std::uint32_t value, int byteCount, TagBytes& out, bool 
     return previous;
 }
 
-TagBytes fncTextBody(std::uint8_t encoding, std::string_view text) {
+TagBytes fncTextBody(std::uint8_t encoding, std::string_view text, LegacyText legacy) {
     TagBytes body;
     if (encoding == 1) {
         body.push_back(0x01);
@@ -103,14 +103,14 @@ TagBytes fncTextBody(std::uint8_t encoding, std::string_view text) {
         body.insert(body.end(), {0x00, 0x00});
     } else {
         body.push_back(0x00);
-        appendText(body, codepage::encode(text));
+        appendText(body, encodeLegacy(text, legacy));
         body.push_back(0x00);
     }
     return body;
 }
 
-TagBytes fncCommBody(std::uint8_t encoding, std::string_view description,
-                     std::string_view comment) {
+TagBytes fncCommBody(std::uint8_t encoding, std::string_view description, std::string_view comment,
+                     LegacyText legacy) {
     const std::string text = crLfToLf(comment);
     TagBytes body;
     body.reserve(10 + 2 * (description.size() + text.size()));
@@ -121,9 +121,9 @@ TagBytes fncCommBody(std::uint8_t encoding, std::string_view description,
         body.insert(body.end(), {0x00, 0x00});
         appendUtf16(body, text);
     } else {
-        appendText(body, codepage::encode(description));
+        appendText(body, encodeLegacy(description, legacy));
         body.push_back(0x00);
-        appendText(body, codepage::encode(text));
+        appendText(body, encodeLegacy(text, legacy));
     }
     return body;
 }

@@ -35,7 +35,8 @@ TEST_F(StartupTest, FirstStartInTheProgramFolderWritesTheIniAndCreatesTheTables)
     writeText(dir.file("TagShelfList.mdb"), "");
     ASSERT_EQ(start(dir.str()), StartResult::Run);
     EXPECT_EQ(readText(dir.file("TagShelf.ini")),
-              "[APP]\r\nPATH=" + dir.str() + "\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
+              "[APP]\r\nPATH=" + dir.str() +
+                  "\r\nLEGACYTEXT=auto\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
     EXPECT_EQ(state.gstrAppPath, dir.str());
     EXPECT_EQ(state.gstrDbName, "\\TagShelfList.mdb");
     EXPECT_EQ(state.path(), dir.file("TagShelfList.mdb"));

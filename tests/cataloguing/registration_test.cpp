@@ -52,6 +52,16 @@ TEST_F(RegistrationTest, EachTagKindFillsTheColumns) {
          id3v1Trailer({raw("t"), {}, {}, {}, {}, std::nullopt, 255}),
          "ID3v1|t| | | |" + std::string(4, '\0') + "| | |255| | "},  // the year's NULs kept
         {"none.mp3", {}, {}, "NONE| | | | | | | |999| | "},
+        // Western legacy text reads as ISO-8859-1 beside code page 932.
+        {"latin1.mp3",
+         v23({frameV23("TIT2", raw(std::string("\0Caf\xE9 cr\xE8me", 11))),
+              frameV23("TPE1", sjisText("ビョーク"))}),
+         {},
+         "ID3v23|Caf\u00e9 cr\u00e8me|ビョーク| | | | | |999| |0"},
+        {"latin1v1.mp3",
+         {},
+         id3v1Trailer({raw("Bj\xF6rk"), {}, {}, {}, {}, 1, 255}),
+         "ID3v11|Bj\u00f6rk| | |1|" + std::string(4, '\0') + "| | |255| | "},
         {"rock.mp3",
          v23({frameV23("TIT2", sjisText(" 曲名 ")), frameV23("TCON", sjisText("(17)Rock"))}),
          {},

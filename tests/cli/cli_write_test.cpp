@@ -76,7 +76,8 @@ TEST_F(CliWrite, AFailedWriteGivesStatus1AndTheErrorOnStderr) {
 }
 
 TEST_F(CliWrite, AnEncodingThatLosesCharactersNeedsLossy) {
-    const std::string cafe = reinterpret_cast<const char*>(u8"café");
+    // Neither code page holds the whole text.
+    const std::string cafe = reinterpret_cast<const char*>(u8"café日本");
     test::CliOutcome o = runWrite({path, "--encoding", "0", "--title", cafe, "--comment", cafe});
     EXPECT_EQ(o.status, cli::kExitFailure);
     EXPECT_NE(o.err.find("characters of --title --comment can't be held"), std::string::npos)
@@ -84,7 +85,13 @@ TEST_F(CliWrite, AnEncodingThatLosesCharactersNeedsLossy) {
     EXPECT_EQ(readFile(path), before);
     o = runWrite({path, "--encoding", "0", "--title", cafe, "--lossy"});
     EXPECT_EQ(o.status, cli::kExitOk) << o.err;
-    EXPECT_EQ(fncReadID3v2(path)->Title, "caf?");
+    EXPECT_EQ(fncReadID3v2(path)->Title, reinterpret_cast<const char*>(u8"caf?日本"));
+    // A text ISO-8859-1 holds is written in it, and read back.
+    const std::string bjork = reinterpret_cast<const char*>(u8"Björk");
+    ASSERT_EQ(runWrite({path, "--encoding", "0", "--title", bjork}).status, cli::kExitOk);
+    const Bytes after = readFile(path);
+    EXPECT_NE(std::string(after.begin(), after.end()).find("\0Bj\xF6rk"), std::string::npos);
+    EXPECT_EQ(fncReadID3v2(path)->Title, bjork);
 }
 
 TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {

@@ -14,7 +14,7 @@ start_program "$folder" "$program"
 window=$(await '^TagShelf$')
 echo "window $window mapped"
 
-printf '[APP]\r\nPATH=%s\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n' "$folder" > "$work/expected.ini"
+printf '[APP]\r\nPATH=%s\r\nLEGACYTEXT=auto\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n' "$folder" > "$work/expected.ini"
 cmp "$folder/TagShelf.ini" "$work/expected.ini" || fail "unexpected INI file: $(cat "$folder/TagShelf.ini")"
 tables=$(sqlite3 "$folder/TagShelfList.mdb" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name)")
 [ "$tables" = "FileList GENRE" ] || fail "tables are '$tables'"

@@ -135,13 +135,17 @@ TEST(EditRules, GenrePreselection) {
 
 TEST(EditRules, FieldsTheEncodingCannotHold) {
     EditFields f;
-    f.txtTitle = u8s(u8"café");
+    // "auto" writes a text in code page 932 or else in ISO-8859-1, never mixed.
+    f.txtTitle = u8s(u8"café日本");
+    f.txtArtist = u8s(u8"Björk");
     f.txtComment = u8s(u8"日本");
     f.txtTIT2 = u8s(u8"€");
     f.txtTCON = u8s(u8"𠮷");
     EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v11, "")), "タイトル");
-    EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v23, u8s(u8"é"))),
+    EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v23, u8s(u8"ĉ"))),
               "タイトル、コメントの説明、ジャンル");
+    f.legacyText = LegacyText::Cp932;
+    EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v1, "")), "タイトル、アーティスト");
     f.optEncode = 1;
     EXPECT_TRUE(fncLossyFields(f, kID3v22, u8s(u8"é")).empty());
     EXPECT_TRUE(fncLossyFields(f, kNoTag, "").empty());

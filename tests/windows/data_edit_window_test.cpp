@@ -185,14 +185,14 @@ TEST_F(DataEditTest, RefusedValuesAndNoWriteNothing) {
 
 TEST_F(DataEditTest, ATextTheEncodingCannotHoldIsOfferedInUnicode) {
     auto w = open(kID3v23);
-    w->txtTIT2->setValue(u8s(u8"café"));
+    w->txtTIT2->setValue(u8s(u8"café日本"));
     f.toolkit.answers = {MsgAnswer::Yes};
     w->cmdExec->click();
     EXPECT_EQ(f.toolkit.messages.at(0).buttons, MsgButtons::YesNoCancel);
     EXPECT_NE(f.toolkit.prompts()[0].find("：タイトル\r\nUnicode(ISO-10646-1)で書き込みますか？"),
               std::string::npos);
-    EXPECT_EQ(fncReadID3v2(path)->Title, u8s(u8"café"));
-    EXPECT_EQ(catalogued("Encode || Title"), u8s(u8"1café"));
+    EXPECT_EQ(fncReadID3v2(path)->Title, u8s(u8"café日本"));
+    EXPECT_EQ(catalogued("Encode || Title"), u8s(u8"1café日本"));
 }
 
 TEST_F(DataEditTest, GenreDialogPreselectsAndWritesBack) {
