@@ -20,15 +20,10 @@ std::vector<std::string> collect(const std::string& folder) {
 
 TEST(FolderScan, SubfoldersComeFirstDepthFirstAndHiddenEntriesAreLeftOut) {
     MusicFolder t;
-    std::string a = t.add("a.mp3");
-    std::string b = t.add("sub/b.mp3");
-    std::string c = t.add("sub/deeper/c.MP3");
-    std::string d = t.add("z/d.Mp3");
-    std::string e = t.add("e.mp3");
-    t.add("notes.txt");
-    t.add("a.mp3.bak");
-    t.add(".hidden.mp3");
-    t.add(".folder/inside.mp3");
+    std::string a = t.add("a.mp3"), b = t.add("sub/b.mp3"), c = t.add("sub/deeper/c.MP3");
+    std::string d = t.add("z/d.Mp3"), e = t.add("e.mp3");
+    for (const char* other : {"notes.txt", "a.mp3.bak", ".hidden.mp3", ".folder/inside.mp3"})
+        t.add(other);
     fs::create_directories(t.dir("album.mp3"));  // a folder, not a file
     EXPECT_EQ(collect(t.root.str()), (std::vector<std::string>{c, b, d, a, e}));
     // The folder may be given with its trailing separator; without subfolders
@@ -45,8 +40,7 @@ TEST(FolderScan, LinksAreFollowedAndALoopIsScannedOnce) {
     fs::create_directory_symlink(t.dir("music"), t.dir("music/again"));  // a loop
     fs::create_symlink(a, t.dir("music/link.mp3"));
     fs::create_symlink(t.dir("missing.mp3"), t.dir("music/dangling.mp3"));
-    std::vector<std::string> files = collect(t.dir("music"));
-    EXPECT_EQ(files, (std::vector<std::string>{a, t.dir("music/link.mp3")}));
+    EXPECT_EQ(collect(t.dir("music")), (std::vector<std::string>{a, t.dir("music/link.mp3")}));
 }
 
 TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
@@ -55,36 +49,31 @@ TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
     t.add("closed/b.mp3");
     ::chmod(t.dir("closed").c_str(), 0);
     openUp(t.dir("open"));
-    int result = runUnprivileged([&] {
-        FileCollection c;
-        subGetFiles(c, t.root.str(), true);
-        if (c.files != std::vector<std::string>{a}) return 1;
-        if (c.unreadableFolders != std::vector<std::string>{t.dir("closed") + "/"}) return 2;
-        return 0;
-    });
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(runUnprivileged([&] {
+                  FileCollection c;
+                  subGetFiles(c, t.root.str(), true);
+                  return c.files == std::vector<std::string>{a} &&
+                                 c.unreadableFolders ==
+                                     std::vector<std::string>{t.dir("closed") + "/"}
+                             ? 0
+                             : 1;
+              }),
+              0);
 }
 
-TEST(DropRules, Mp3NamesAndFolderLikeNames) {
+TEST(DropRules, Mp3NamesAndFolderLikeNamesExpandInOrder) {
     // A lower-case ".mp3" is a file; a name whose fourth character from the end
     // (characters, not bytes) is not "." is a folder; anything else is ignored.
-    for (const char* accepted : {"/m/song.mp3", "/m/readme", "/m/アルバム", "/m"}) {
+    for (const char* accepted : {"/m/song.mp3", "/m/readme", "/m/アルバム", "/m"})
         EXPECT_TRUE(isDropAccepted(accepted)) << accepted;
-    }
-    for (const char* ignored : {"/m/SONG.MP3", "/m/notes.txt", "/m/曲.wav"}) {
+    for (const char* ignored : {"/m/SONG.MP3", "/m/notes.txt", "/m/曲.wav"})
         EXPECT_FALSE(isDropAccepted(ignored)) << ignored;
-    }
-    EXPECT_FALSE(isDroppedMp3("/m/SONG.MP3"));
-}
-
-TEST(DropRules, DroppedPathsExpandInOrder) {
     MusicFolder t;
-    std::string song = t.add("song.mp3");
+    std::string song = t.add("song.mp3"), inTree = t.add("album/x.mp3");
     t.add("SONG2.MP3");
-    std::string inTree = t.add("album/x.mp3");
-    std::string readme = t.add("readme", raw("text"));
-    FileCollection c = collectDropped(
-        {t.dir("SONG2.MP3"), song, t.dir("album"), readme, t.dir("no such folder"), song});
+    FileCollection c =
+        collectDropped({t.dir("SONG2.MP3"), song, t.dir("album"), t.add("readme", raw("text")),
+                        t.dir("no such folder"), song});
     EXPECT_EQ(c.files, (std::vector<std::string>{song, inTree, song}));
     EXPECT_TRUE(c.unreadableFolders.empty());
 }

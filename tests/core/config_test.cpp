@@ -14,6 +14,56 @@
 namespace tagshelf::test {
 namespace {
 
+// The code page layer: Shift-JIS (code page 932) to and from UTF-8, cutting at
+// character boundaries, and UTF-16.
+namespace cp {
+using namespace codepage;
+TEST(CodepageTest, ShiftJis) {
+    // 日本 = 93 FA 96 7B; 表 = 95 5C ends in a backslash; ｱ is one byte; ① is NEC's.
+    EXPECT_EQ(decode("\x93\xFA\x96\x7B\x95\x5C\xB1\x87\x40"), u8s(u8"日本表ｱ①"));
+    EXPECT_EQ(encode(u8s(u8"あ")), "\x82\xA0");
+    const std::string text = u8s(u8"日本語のテキスト～①ｱ");
+    EXPECT_EQ(decode(encode(text)), text);
+    EXPECT_EQ(decode(std::string_view("a\0b", 3)), std::string("a\0b", 3));
+    // Invalid bytes and characters code page 932 cannot hold become "?".
+    EXPECT_EQ(decode("AB\x82"), "AB?");
+    EXPECT_EQ(decode("A\xFD"
+                     "B"),
+              "A?B");
+    EXPECT_EQ(encode(u8s(u8"a😀b한")), "a?b?");
+    EXPECT_EQ(encode("x\xFFy"), "x?y");
+    // Characters met again (remembered after the first time), a single-byte one,
+    // and a sequence cut short that takes its following byte with it.
+    EXPECT_EQ(encode(u8s(u8"ｱあ😀ｱあ😀")), "\xB1\x82\xA0?\xB1\x82\xA0?");
+    EXPECT_EQ(encode("\xE3\x81"
+                     "AB"),
+              "?B");
+    EXPECT_TRUE(canEncode(text));
+    for (const std::string& lost : {u8s(u8"é"), u8s(u8"€"), u8s(u8"𠮷"), std::string("x\xFFy")})
+        EXPECT_FALSE(canEncode(lost)) << lost;
+}
+
+TEST(CodepageTest, CutAtCharacter) {
+    const std::string bytes = "A\x82\xA0\xE0\x40";  // A, あ, and a character with lead byte E0
+    EXPECT_EQ(cutAtCharacter(bytes, 5), bytes);
+    EXPECT_EQ(cutAtCharacter(bytes, 4), "A\x82\xA0");
+    EXPECT_EQ(cutAtCharacter(bytes, 2), "A");
+    EXPECT_EQ(cutAtCharacter("\xB1\xB2\xB3", 2), "\xB1\xB2");  // single-byte kana
+    std::string leads;
+    for (unsigned char b : {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD})
+        leads += isLeadByte(b) ? 'L' : '-';
+    EXPECT_EQ(leads, "-LL--LL-");
+}
+
+TEST(CodepageTest, Utf16Surrogates) {
+    EXPECT_EQ(fromUtf16(u"\xD83C\xDFB5"), u8s(u8"🎵"));
+    EXPECT_EQ(toUtf16(u8s(u8"🎵")), std::u16string(u"\xD83C\xDFB5"));
+    EXPECT_EQ(fromUtf16(std::u16string{0xD83C, u'a', 0xDFB5}), u8s(u8"\uFFFDa\uFFFD"));
+    EXPECT_EQ(toUtf16("a\xC3"), std::u16string(u"a\xFFFD"));
+}
+
+}  // namespace cp
+
 TEST(CleanText, DropsLineBreaksEndsAtNulAndTrimsSpaces) {
     EXPECT_EQ(fncCleanText(std::string_view("  ab\r\ncd  ")), "abcd");
     EXPECT_EQ(fncCleanText(std::string_view("ab\0cd", 5)), "ab");
@@ -52,69 +102,49 @@ class IniTest : public ::testing::Test {
     std::string ini = dir.file("TagShelf.ini");
 };
 
-TEST_F(IniTest, ReadsSectionsAndKeysWithoutRegardToCase) {
-    writeText(ini, "[app]\r\npath = C:\\x \r\n[Database]\r\n  name=\t\\TagShelfList.mdb\t\r\n");
+TEST_F(IniTest, ReadsSectionsAndKeysWithoutRegardToCaseAndSurvivesJunk) {
+    std::string text = "[app]\r\npath = C:\\x \r\n[Database]\r\n  name=\t\\TagShelfList.mdb\t\r\n";
+    text += "garbage without equals\r\n[unclosed\r\n=novalue\r\n" + std::string(100000, 'x');
+    writeText(ini, text + "\r\n\xff\xfe\x81\r\n[S]\r\n; a comment\r\nK=\"quoted\"\n");
     EXPECT_EQ(fncGetIni(ini, "APP", "PATH"), "C:\\x");
     EXPECT_EQ(fncGetIni(ini, "DATABASE", "NAME"), "\\TagShelfList.mdb");
     EXPECT_EQ(fncGetIni(ini, "DATABASE", "PATH"), "");
     EXPECT_EQ(fncGetIni(ini, "NONE", "NAME"), "");
+    EXPECT_EQ(fncGetIni(ini, "S", "K"), "quoted");
     EXPECT_EQ(fncGetIni(dir.file("missing.ini"), "APP", "PATH"), "");
 }
 
-TEST_F(IniTest, SurvivesJunkLongLinesAndInvalidBytes) {
-    std::string text = "garbage without equals\r\n[unclosed\r\n=novalue\r\n";
-    text += std::string(100000, 'x') + "\r\n";
-    text += "\xff\xfe\x81\r\n[DATABASE]\r\n; a comment\r\nNAME=\"quoted\"\n";
-    writeText(ini, text);
-    EXPECT_EQ(fncGetIni(ini, "DATABASE", "NAME"), "quoted");
-}
-
 TEST_F(IniTest, AValueIsCutTo127BytesOfTheCodePageAtAWholeCharacter) {
-    std::string longAscii(200, 'a');
-    writeText(ini, "[S]\r\nK=" + longAscii + "\r\n");
+    writeText(ini, "[S]\r\nK=" + std::string(200, 'a') + "\r\n");
     EXPECT_EQ(fncGetIni(ini, "S", "K"), std::string(127, 'a'));
     // 64 double-byte characters are 128 bytes: the 64th does not fit.
     std::string kana;
     for (int i = 0; i < 64; ++i)
         kana += "ア";
     writeText(ini, "[S]\r\nK=" + codepage::encode(kana) + "\r\n");
-    std::string read = fncGetIni(ini, "S", "K");
-    EXPECT_EQ(codepage::toUtf16(read).size(), 63u);
-    EXPECT_EQ(read, kana.substr(0, 63 * 3));
+    EXPECT_EQ(fncGetIni(ini, "S", "K"), kana.substr(0, 63 * 3));
 }
 
-TEST_F(IniTest, WritingCreatesTheFileInTheCodePageWithCrLf) {
+TEST_F(IniTest, WritingKeepsEveryOtherLineInTheCodePageWithCrLf) {
     ASSERT_TRUE(fncPutIni(ini, "APP", "PATH", "/home/ユーザ/TagShelf"));
-    ASSERT_TRUE(fncPutIni(ini, "DATABASE", "NAME", "\\TagShelfList.mdb"));
-    EXPECT_EQ(readText(ini), "[APP]\r\nPATH=/home/" + codepage::encode("ユーザ") +
-                                 "/TagShelf\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
+    EXPECT_EQ(readText(ini), "[APP]\r\nPATH=/home/" + codepage::encode("ユーザ") + "/TagShelf\r\n");
     EXPECT_EQ(fncGetIni(ini, "app", "path"), "/home/ユーザ/TagShelf");
-}
-
-TEST_F(IniTest, WritingKeepsEveryOtherLine) {
     writeText(ini, "; settings\n[DATABASE]\nNAME=old\nOTHER=1\n\n[APP]\nX=2\n");
     ASSERT_TRUE(fncPutIni(ini, "database", "name", "new"));
     ASSERT_TRUE(fncPutIni(ini, "APP", "PATH", "/p"));
     EXPECT_EQ(readText(ini),
               "; settings\r\n[DATABASE]\r\nname=new\r\nOTHER=1\r\n\r\n[APP]\r\nX=2\r\nPATH=/p\r\n");
-}
-
-TEST_F(IniTest, WritingIntoAFolderThatIsGoneFails) {
     EXPECT_FALSE(fncPutIni(dir.file("no/such/folder.ini"), "A", "B", "C"));
 }
 
-// A fake process file system: one folder per process with an exe link and comm.
-class FakeProc {
-  public:
-    void add(int pid, const std::string& exe, const std::string& comm, char state = 'S') {
-        std::filesystem::path p = dir.path() / std::to_string(pid);
-        std::filesystem::create_directory(p);
-        if (!exe.empty()) std::filesystem::create_symlink(exe, p / "exe");
-        writeText((p / "comm").string(), comm + "\n");
-        writeText((p / "stat").string(), std::to_string(pid) + " (" + comm + ") " + state + " 1\n");
-    }
-    TempDir dir;
-};
+// A fake process list: one folder per process with its exe link, comm and stat.
+void addProcess(const TempDir& proc, int pid, const std::string& exe, char state = 'S') {
+    const std::filesystem::path p = proc.path() / std::to_string(pid);
+    std::filesystem::create_directory(p);
+    if (!exe.empty()) std::filesystem::create_symlink(exe, p / "exe");
+    writeText((p / "comm").string(), "TagShelf\n");  // read only without the exe link
+    writeText((p / "stat").string(), std::to_string(pid) + " (TagShelf) " + state + " 1\n");
+}
 
 TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
     EXPECT_TRUE(isProgramName("TagShelf"));
@@ -124,14 +154,14 @@ TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
     EXPECT_FALSE(isProgramName("tagshelf-cli"));
 
     ScriptedToolkit tk;
-    FakeProc proc;
-    proc.add(10, "/opt/TagShelf/TagShelf", "TagShelf");
-    proc.add(11, "/usr/bin/bash", "bash");
-    proc.add(12, "/opt/TagShelf/TagShelfX", "TagShelfX");
-    proc.add(14, "", "TagShelf", 'Z');  // ended, not yet waited for
-    EXPECT_FALSE(fncProcessCheck(tk, proc.dir.str()));
-    proc.add(13, "/tmp/TagShelf (deleted)", "TagShelf");
-    EXPECT_TRUE(fncProcessCheck(tk, proc.dir.str()));
+    TempDir proc;
+    addProcess(proc, 10, "/opt/TagShelf/TagShelf");
+    addProcess(proc, 11, "/usr/bin/bash");
+    addProcess(proc, 12, "/opt/TagShelf/TagShelfX");
+    addProcess(proc, 14, "", 'Z');  // ended, not yet waited for
+    EXPECT_FALSE(fncProcessCheck(tk, proc.str()));
+    addProcess(proc, 13, "/tmp/TagShelf (deleted)");
+    EXPECT_TRUE(fncProcessCheck(tk, proc.str()));
     EXPECT_TRUE(tk.messages.empty());
 }
 

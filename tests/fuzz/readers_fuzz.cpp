@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
-#include <string>
 
+#include "core/text.h"
 #include "id3/reader.h"
 #include "tests/id3/read_support.h"
 
@@ -28,28 +28,9 @@ using namespace tagshelf;
     std::abort();
 }
 
-bool validUtf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80         ? 1
-                        : (c >> 5) == 6  ? 2
-                        : (c >> 4) == 14 ? 3
-                        : (c >> 3) == 30 ? 4
-                                         : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 void checkTexts(const Id3v1Tag& t) {
-    for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment}) {
-        if (!validUtf8(*s)) fail("ID3v1 text is not UTF-8");
-    }
+    for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment})
+        if (!isValidUtf8(*s)) fail("ID3v1 text is not UTF-8");
     if (t.IsV11 != 0 && t.IsV11 != 1) fail("IsV11 out of range");
     if (t.Track < 0 || t.Track > 255 || (t.IsV11 == 0 && t.Track != 0)) fail("Track out of range");
 }
@@ -57,7 +38,7 @@ void checkTexts(const Id3v1Tag& t) {
 void checkTexts(const Id3v2Tag& t, std::size_t inputSize) {
     for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Day, &t.CommentDesc,
                                  &t.Comment, &t.Track, &t.Genre}) {
-        if (!validUtf8(*s)) fail("ID3v2 text is not UTF-8");
+        if (!isValidUtf8(*s)) fail("ID3v2 text is not UTF-8");
         // Text comes from the tag's bytes (or from at most 16 MiB inflated).
         if (s->size() > 3 * std::max<std::size_t>(inputSize, 16 * 1024 * 1024))
             fail("text too long");

@@ -5,28 +5,10 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <tuple>
 
 #include "id3/tags.h"
 
 namespace tagshelf {
-
-inline auto fieldsOf(const Id3v1Tag& t) {
-    return std::tie(t.IsV11, t.Title, t.Artist, t.Album, t.Year, t.Comment, t.Track, t.Genre);
-}
-
-inline auto fieldsOf(const Id3v2Tag& t) {
-    return std::tie(t.Version, t.Revision, t.Unsync, t.ExtHeader, t.Experimental, t.CrcPresent,
-                    t.TagSize, t.Crc, t.Title, t.Artist, t.Album, t.Year, t.Day, t.CommentDesc,
-                    t.Comment, t.Track, t.Genre, t.Encode);
-}
-
-inline bool sameTag(const Id3v1Tag& a, const Id3v1Tag& b) {
-    return fieldsOf(a) == fieldsOf(b);
-}
-inline bool sameTag(const Id3v2Tag& a, const Id3v2Tag& b) {
-    return fieldsOf(a) == fieldsOf(b);
-}
 
 // A tag's fields by name as text, numbers and flags in decimal.
 // clang-format off
@@ -47,6 +29,12 @@ inline std::map<std::string, std::string> fieldTexts(const Id3v2Tag& t) {
             {"Genre", t.Genre}, {"Encode", to_string(t.Encode)}};
 }
 // clang-format on
+
+// Every field the same.
+template <typename Tag>
+bool sameTag(const Tag& a, const Tag& b) {
+    return fieldTexts(a) == fieldTexts(b);
+}
 
 // The fields named in `like` ("Title=x|Artist=y") in the same form, to compare
 // with it; a name the tag does not have gives "?".

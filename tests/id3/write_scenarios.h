@@ -28,17 +28,29 @@ class StepFileSystem : public fileops::FileSystem {
     std::function<bool(std::size_t)> before;
     std::vector<std::string> names;
 
-    int open(const char* path, int flags, mode_t mode) override {
-        return fails("open") ? -1 : FileSystem::open(path, flags, mode);
+// A call that fails as a whole, or is passed on.
+#define TAGSHELF_STEP(type, call, label, params, args)    \
+    type call params override {                           \
+        return fails(label) ? -1 : FileSystem::call args; \
     }
+    TAGSHELF_STEP(int, open, "open", (const char* p, int flags, mode_t m), (p, flags, m))
+    TAGSHELF_STEP(ssize_t, pread, "read", (int fd, void* b, std::size_t n, off_t at),
+                  (fd, b, n, at))
+    TAGSHELF_STEP(int, fsync, "fsync", (int fd), (fd))
+    TAGSHELF_STEP(int, fstat, "fstat", (int fd, struct stat* st), (fd, st))
+    TAGSHELF_STEP(int, lstat, "lstat", (const char* p, struct stat* st), (p, st))
+    TAGSHELF_STEP(int, fchmod, "fchmod", (int fd, mode_t m), (fd, m))
+    TAGSHELF_STEP(int, ftruncate, "truncate", (int fd, off_t n), (fd, n))
+    TAGSHELF_STEP(int, renameNoReplace, "rename", (const char* a, const char* b), (a, b))
+    TAGSHELF_STEP(int, rename, "rename", (const char* a, const char* b), (a, b))
+    TAGSHELF_STEP(int, unlink, "unlink", (const char* p), (p))
+#undef TAGSHELF_STEP
+
     int close(int fd) override {
         const bool fail = fails("close");  // the descriptor is released all the same
         FileSystem::close(fd);
         if (fail) errno = ENOSPC;
         return fail ? -1 : 0;
-    }
-    ssize_t pread(int fd, void* buffer, std::size_t count, off_t offset) override {
-        return fails("read") ? -1 : FileSystem::pread(fd, buffer, count, offset);
     }
     ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset) override {
         if (!fails("write")) return FileSystem::pwrite(fd, buffer, count, offset);
@@ -55,28 +67,6 @@ class StepFileSystem : public fileops::FileSystem {
         (void)FileSystem::copyFileRange(in, inAt, out, outAt, n / 2);
         errno = ENOSPC;
         return -1;
-    }
-    int fsync(int fd) override { return fails("fsync") ? -1 : FileSystem::fsync(fd); }
-    int fstat(int fd, struct stat* st) override {
-        return fails("fstat") ? -1 : FileSystem::fstat(fd, st);
-    }
-    int lstat(const char* path, struct stat* st) override {
-        return fails("lstat") ? -1 : FileSystem::lstat(path, st);
-    }
-    int fchmod(int fd, mode_t mode) override {
-        return fails("fchmod") ? -1 : FileSystem::fchmod(fd, mode);
-    }
-    int ftruncate(int fd, off_t length) override {
-        return fails("truncate") ? -1 : FileSystem::ftruncate(fd, length);
-    }
-    int renameNoReplace(const char* from, const char* to) override {
-        return fails("rename") ? -1 : FileSystem::renameNoReplace(from, to);
-    }
-    int rename(const char* from, const char* to) override {
-        return fails("rename") ? -1 : FileSystem::rename(from, to);
-    }
-    int unlink(const char* path) override {
-        return fails("unlink") ? -1 : FileSystem::unlink(path);
     }
 
   private:

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
@@ -23,6 +24,17 @@ class MusicFolder {
         return add(relative,
                    concat({Id3v2Builder(3).frame(frameV23("TIT2", sjisText(title))).build(),
                            fakeAudio(800)}));
+    }
+    // `count` such files, "f0.mp3" … with the titles "t0" …; `per` files a folder
+    // ("d0/", "d1/" …) when given.
+    std::vector<std::string> addMany(int count, int per = 0) {
+        std::vector<std::string> paths;
+        for (int i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            paths.push_back(addTitled(
+                (per ? "d" + std::to_string(i / per) + "/" : "") + "f" + n + ".mp3", "t" + n));
+        }
+        return paths;
     }
     std::string dir(const std::string& relative) const { return (root.path() / relative).string(); }
 

@@ -1,0 +1,147 @@
+// tagshelf-cli tag (one JSON line per file) and write (an edit read back from the
+// file, the fields not given kept; a failed write; a wrong command line).
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "cataloguing/registration.h"
+#include "core/file_ops.h"
+#include "id3/reader.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/tag_builder.h"
+
+namespace tagshelf::test {
+namespace {
+
+TEST(CliTag, OneLinePerFileForEachFamilyAndAnErrorLineForAnUnreadableOne) {
+    TempDir dir;
+    const std::string v1 = dir.file("v1.mp3"), v2 = dir.file("v2.mp3"), none = dir.file("n.mp3");
+    writeFile(v1,
+              concat({fakeAudio(1000), id3v1Trailer({sjis("題名"), {}, {}, {}, raw("c"), 7, 17})}));
+    writeFile(v2, Id3v2Builder(3)
+                      .extendedHeader(extendedHeaderV23(0, 5))
+                      .frame(frameV23("TIT2", utf16Text("歌")))
+                      .frame(frameV23("TDAY", utf16Text("2512")))
+                      .unsync()
+                      .build());
+    writeFile(none, fakeAudio(1000));
+    const CliOutcome run = runCli({"tag", v1, v2, none, dir.file("missing.mp3")});
+    EXPECT_EQ(run.status, cli::kExitFailure);
+    const auto o = run.lines();
+    ASSERT_EQ(o.size(), 4u);
+    EXPECT_EQ(o[0].dump(), R"({"path":")" + v1 +
+                               R"(","family":0,"tag":{"IsV11":1,"Title":"題名","Artist":"",)"
+                               R"("Album":"","Year":"\u0000\u0000\u0000\u0000","Comment":"c",)"
+                               R"("Track":7,"Genre":17}})");
+    const auto& t = o[1]["tag"];
+    EXPECT_EQ(o[1]["family"], 2);
+    EXPECT_EQ(t.size(), 18u);
+    EXPECT_EQ(t["Unsync"].dump() + t["Crc"].dump() + t["Title"].dump() + t["Day"].dump() +
+                  t["Encode"].dump(),
+              R"(true5"歌""1225"1)");
+    EXPECT_EQ(o[2].dump(), R"({"path":")" + none + R"(","family":4,"tag":null})");
+    EXPECT_TRUE(o[3]["error"].is_string() && !o[3].contains("tag"));
+}
+
+class CliWrite : public ::testing::Test {
+  protected:
+    void SetUp() override { writeFile(path, before); }
+    CliOutcome write(std::vector<std::string> args) {
+        args.insert(args.begin(), {"write", path});
+        return runCli(args);
+    }
+
+    TempDir dir;
+    const std::string path = dir.file("a.mp3");
+    const Bytes audio = fakeAudio(4000, 5);
+    const Bytes before = concat({Id3v2Builder(3)
+                                     .frame(frameV23("TIT2", utf16Text("Old")))
+                                     .frame(frameV23("TRCK", utf16Text("5/12")))
+                                     .frame(frameV23("TCON", utf16Text("(17)Rock")))
+                                     .frame(frameV23("TDAY", utf16Text("2512")))
+                                     .padding(500)
+                                     .build(),
+                                 audio});
+};
+
+TEST_F(CliWrite, EditsTheFileAndKeepsTheFieldsNotGiven) {
+    const CliOutcome o = write({"--title", "題名", "--year=2003"});
+    ASSERT_EQ(o.status, cli::kExitOk) << o.err;
+    const Id3v2Tag tag = *fncReadID3v2(path);
+    EXPECT_EQ(tag.Title + "|" + tag.Year + "|" + tag.Track + "|" + tag.Genre + "|" + tag.Day + "|" +
+                  std::to_string(tag.Encode),
+              "題名|2003|5/12|(17)Rock|1225|1");
+    const Bytes after = readFile(path);
+    ASSERT_EQ(after.size(), 10 + static_cast<std::size_t>(tag.TagSize) + audio.size());
+    EXPECT_EQ(Bytes(after.end() - static_cast<long>(audio.size()), after.end()), audio);
+}
+
+TEST_F(CliWrite, RefusalsAndFailuresLeaveTheFileAsItWas) {
+    struct : fileops::FileSystem {
+        int rename(const char*, const char*) override { return errno = EIO, -1; }
+    } noRename;
+    CliOutcome failed;
+    {
+        fileops::ScopedFileSystem scoped(noRename);
+        failed = write({"--title", "x"});
+    }
+    const struct {
+        CliOutcome o;
+        int status;
+        const char* err;
+    } cases[] = {
+        {failed, cli::kExitFailure, "rename"},
+        // Neither code page holds the whole text.
+        {write({"--encoding", "0", "--title", "café日本", "--comment", "café日本"}),
+         cli::kExitFailure, "characters of --title --comment can't be held"},
+        {write({"--month", "13"}), cli::kExitUsage, "usage: tagshelf-cli write"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.o.status, c.status) << c.err;
+        EXPECT_NE(c.o.err.find(c.err), std::string::npos) << c.o.err;
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(write({"--encoding", "0", "--title", "café日本", "--lossy"}).status, cli::kExitOk);
+    EXPECT_EQ(fncReadID3v2(path)->Title, "caf?日本");
+    // A text ISO-8859-1 holds is written in it, and read back.
+    ASSERT_EQ(write({"--encoding", "0", "--title", "Björk"}).status, cli::kExitOk);
+    const Bytes after = readFile(path);
+    EXPECT_NE(std::string(after.begin(), after.end()).find("\0Bj\xF6rk"), std::string::npos);
+    EXPECT_EQ(fncReadID3v2(path)->Title, "Björk");
+}
+
+TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {
+    CatalogueFixture f;
+    ASSERT_EQ(subAddFile(f.cat, path).outcome, AddOutcome::Registered);
+    CliOutcome o = write({"--version", "ID3v11", "--track", "4", "--catalogue", f.dbPath()});
+    EXPECT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(f.column("SELECT Version || Title || Trak || Genre || GenreNo FROM FileList"),
+              std::vector<std::string>{"ID3v11Old4Rock17"});
+    // A file the catalogue does not hold is not written.
+    const std::string other = dir.file("other.mp3");
+    writeFile(other, before);
+    o = runCli({"write", other, "--title", "x", "--catalogue", f.dbPath()});
+    EXPECT_EQ(o.status, cli::kExitFailure);
+    EXPECT_NE(o.err.find("holds no row for the file"), std::string::npos) << o.err;
+    EXPECT_EQ(readFile(other), before);
+}
+
+TEST_F(CliWrite, AVersion4TagBecomesID3v23AndTheFramesItLacksAreNamed) {
+    writeFile(path, concat({Id3v2Builder(4)
+                                .frame(frameV24("TIT2", sjisText("v4")))
+                                .frame(frameV24("TSOP", sjisText("s")))
+                                .frame(frameV24("PRIV", raw("kept")))
+                                .build(),
+                            audio}));
+    const CliOutcome o = write({"--title", "new"});
+    EXPECT_EQ(o.status, cli::kExitOk) << o.err;
+    EXPECT_EQ(o.err, "tagshelf-cli write: " + path + ": frames not kept: TSOP\n");
+    Result<FileTag> tag = fncReadFileTag(path);
+    EXPECT_EQ(tag->version, kID3v23);
+    EXPECT_EQ(tag->v2.Title, "new");
+    EXPECT_EQ(fncRawFrames(*fncReadID3v2Bytes(path)).at(0).id, "PRIV");
+}
+
+}  // namespace
+}  // namespace tagshelf::test
