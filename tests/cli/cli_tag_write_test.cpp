@@ -19,12 +19,12 @@ TEST(CliTag, OneLinePerFileForEachFamilyAndAnErrorLineForAnUnreadableOne) {
     const std::string v1 = dir.file("v1.mp3"), v2 = dir.file("v2.mp3"), none = dir.file("n.mp3");
     writeFile(v1,
               concat({fakeAudio(1000), id3v1Trailer({sjis("題名"), {}, {}, {}, raw("c"), 7, 17})}));
-    writeFile(v2, Id3v2Builder(3)
-                      .extendedHeader(extendedHeaderV23(0, 5))
-                      .frame(frameV23("TIT2", utf16Text("歌")))
-                      .frame(frameV23("TDAY", utf16Text("2512")))
-                      .unsync()
-                      .build());
+    writeFile(v2,
+              Id3v2Builder(3)
+                  .extendedHeader(extendedHeaderV23(0, 5))
+                  .frames({frameV23("TIT2", utf16Text("歌")), frameV23("TDAY", utf16Text("2512"))})
+                  .unsync()
+                  .build());
     writeFile(none, fakeAudio(1000));
     const CliOutcome run = runCli({"tag", v1, v2, none, dir.file("missing.mp3")});
     EXPECT_EQ(run.status, cli::kExitFailure);
@@ -55,14 +55,13 @@ class CliWrite : public ::testing::Test {
     TempDir dir;
     const std::string path = dir.file("a.mp3");
     const Bytes audio = fakeAudio(4000, 5);
-    const Bytes before = concat({Id3v2Builder(3)
-                                     .frame(frameV23("TIT2", utf16Text("Old")))
-                                     .frame(frameV23("TRCK", utf16Text("5/12")))
-                                     .frame(frameV23("TCON", utf16Text("(17)Rock")))
-                                     .frame(frameV23("TDAY", utf16Text("2512")))
-                                     .padding(500)
-                                     .build(),
-                                 audio});
+    const Bytes before = concat(
+        {Id3v2Builder(3)
+             .frames({frameV23("TIT2", utf16Text("Old")), frameV23("TRCK", utf16Text("5/12")),
+                      frameV23("TCON", utf16Text("(17)Rock")), frameV23("TDAY", utf16Text("2512"))})
+             .padding(500)
+             .build(),
+         audio});
 };
 
 TEST_F(CliWrite, EditsTheFileAndKeepsTheFieldsNotGiven) {
@@ -128,12 +127,12 @@ TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {
 }
 
 TEST_F(CliWrite, AVersion4TagBecomesID3v23AndTheFramesItLacksAreNamed) {
-    writeFile(path, concat({Id3v2Builder(4)
-                                .frame(frameV24("TIT2", sjisText("v4")))
-                                .frame(frameV24("TSOP", sjisText("s")))
-                                .frame(frameV24("PRIV", raw("kept")))
-                                .build(),
-                            audio}));
+    writeFile(path,
+              concat({Id3v2Builder(4)
+                          .frames({frameV24("TIT2", sjisText("v4")),
+                                   frameV24("TSOP", sjisText("s")), frameV24("PRIV", raw("kept"))})
+                          .build(),
+                      audio}));
     const CliOutcome o = write({"--title", "new"});
     EXPECT_EQ(o.status, cli::kExitOk) << o.err;
     EXPECT_EQ(o.err, "tagshelf-cli write: " + path + ": frames not kept: TSOP\n");

@@ -36,13 +36,9 @@ TEST(FrameCarry, ARewriteKeepsTheOtherFramesByteForByte) {
     TempDir dir;
     const std::string path = dir.file("a.mp3");
     writeFile(path, concat({Id3v2Builder(3)
-                                .frame(apic)
-                                .frame(other)
-                                .frame(uslt)
-                                .frame(gone)
-                                .frame(txxx)
-                                .frame(frameV23("COMM", commentBody(0, "jpn", {}, raw("shown"))))
-                                .frame(frameV23("TIT2", sjisText("old")))
+                                .frames({apic, other, uslt, gone, txxx,
+                                         frameV23("COMM", commentBody(0, "jpn", {}, raw("shown"))),
+                                         frameV23("TIT2", sjisText("old"))})
                                 .unsync()
                                 .build(),
                             fakeAudio(2000)}));

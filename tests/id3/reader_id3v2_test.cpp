@@ -21,15 +21,9 @@ Id3v2Tag readV2(const Bytes& file) {
     return tag;
 }
 
-Bytes f3(std::string_view id, std::string_view text) {
-    return frameV23(id, sjisText(text));
-}
-Bytes f2(std::string_view id, std::string_view text) {
-    return frameV22(id, sjisText(text));
-}
-Bytes u3(std::string_view id, std::string_view text) {
-    return frameV23(id, utf16Text(text));
-}
+const auto f3 = [](std::string_view id, std::string_view t) { return frameV23(id, sjisText(t)); };
+const auto f2 = [](std::string_view id, std::string_view t) { return frameV22(id, sjisText(t)); };
+const auto u3 = [](std::string_view id, std::string_view t) { return frameV23(id, utf16Text(t)); };
 
 // The tag, then audio that must never be read as tag.
 Bytes file(const Id3v2Builder& b) {
@@ -37,10 +31,7 @@ Bytes file(const Id3v2Builder& b) {
 }
 Bytes tagOf(std::uint8_t version, std::initializer_list<Bytes> frames, std::size_t padding = 0,
             bool unsync = false) {
-    Id3v2Builder b(version);
-    for (const Bytes& f : frames)
-        b.frame(f);
-    return file(b.padding(padding).unsync(unsync));
+    return file(Id3v2Builder(version).frames(frames).padding(padding).unsync(unsync));
 }
 Bytes titled(const Bytes& content) {
     return tagOf(3, {frameV23("TIT2", content)});
@@ -158,11 +149,7 @@ TEST(Id3v2ReaderTest, CommentCutAnywhereKeepsTheWalkGoing) {
         for (std::size_t n = 0; n <= full.size(); ++n) {
             SCOPED_TRACE(n);
             const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-            const Id3v2Tag t = readV2(tagOf(3, {frameV23("COMM", cut), f3("TPE1", "next")}));
-            EXPECT_EQ(t.Artist, "next");
-            if (n == full.size()) {
-                EXPECT_EQ(t.Comment, u8s(u8"本文"));
-            }
+            EXPECT_EQ(readV2(tagOf(3, {frameV23("COMM", cut), f3("TPE1", "next")})).Artist, "next");
         }
     }
 }
@@ -257,12 +244,6 @@ TEST(Id3v2ReaderTest, VersionRule) {
 }
 
 TEST(Id3v2ReaderTest, Version4) {
-    auto v4 = [](std::initializer_list<Bytes> frames, std::size_t padding = 0) {
-        Id3v2Builder b(4);
-        for (const Bytes& f : frames)
-            b.frame(f);
-        return file(b.padding(padding));
-    };
     auto t4 = [](std::string_view id, std::uint8_t encoding, const Bytes& text,
                  const FrameV24Options& o = {}) {
         return frameV24(id, concat({{encoding}, text}), o);
@@ -271,29 +252,34 @@ TEST(Id3v2ReaderTest, Version4) {
     const Bytes ffText = {0xFF, 0xFE, 'A', 0, 0xFF, 0xFE};  // UTF-16 with FF bytes
     check({
         {"encodings 0 to 3",
-         v4({t4("TIT2", 0, sjis(u8s(u8"題"))), t4("TPE1", 1, utf16(u8s(u8"歌"))),
-             t4("TALB", 2, utf16(u8s(u8"盤"), true, false)), t4("TRCK", 3, raw(u8s(u8"５")))}),
+         tagOf(4,
+               {t4("TIT2", 0, sjis(u8s(u8"題"))), t4("TPE1", 1, utf16(u8s(u8"歌"))),
+                t4("TALB", 2, utf16(u8s(u8"盤"), true, false)), t4("TRCK", 3, raw(u8s(u8"５")))}),
          "Version=4|Title=" + u8s(u8"題") + "|Artist=" + u8s(u8"歌") + "|Album=" + u8s(u8"盤") +
              "|Track=" + u8s(u8"５") + "|Encode=1"},
-        {"several values joined", v4({t4("TPE1", 3, raw(std::string("A\0B\0", 4)))}),
+        {"several values joined", tagOf(4, {t4("TPE1", 3, raw(std::string("A\0B\0", 4)))}),
          "Artist=A/B|Encode=1"},
-        {"synchsafe size above 127", v4({t4("TIT2", 0, raw(long200)), t4("TPE1", 0, raw("n"))}),
+        {"synchsafe size above 127",
+         tagOf(4, {t4("TIT2", 0, raw(long200)), t4("TPE1", 0, raw("n"))}),
          "Title=" + long200 + "|Artist=n|Encode=0"},
         {"plain size some taggers write",
-         v4({t4("TIT2", 0, raw(long200), FrameV24Options().plain()), t4("TPE1", 0, raw("n"))}),
+         tagOf(4,
+               {t4("TIT2", 0, raw(long200), FrameV24Options().plain()), t4("TPE1", 0, raw("n"))}),
          "Title=" + long200 + "|Artist=n"},
         {"flags: group, compression, unsync, data length",
-         v4({t4("TIT2", 0, raw("g"), FrameV24Options().grouped(7)),
-             t4("TALB", 0, raw("zip"), FrameV24Options().compressed()),
-             t4("TPE1", 1, ffText, FrameV24Options().unsynchronised().withDataLength()),
-             t4("TRCK", 0, raw("9"))}),
+         tagOf(4, {t4("TIT2", 0, raw("g"), FrameV24Options().grouped(7)),
+                   t4("TALB", 0, raw("zip"), FrameV24Options().compressed()),
+                   t4("TPE1", 1, ffText, FrameV24Options().unsynchronised().withDataLength()),
+                   t4("TRCK", 0, raw("9"))}),
          "Title=g|Album=zip|Artist=A" + u8s(u8"\uFEFF") + "|Track=9"},
-        {"TDRC with a time", v4({t4("TDRC", 0, raw("2004-05-06T12:00"))}), "Year=2004|Day=506"},
-        {"TDRC with a month", v4({t4("TDRC", 0, raw("2004-05"))}), "Year=2004|Day=5"},
-        {"TDRC year only", v4({t4("TDRC", 0, raw("2004"))}), "Year=2004|Day="},
-        {"TYER and TDAT", v4({t4("TYER", 0, raw("1999")), t4("TDAT", 0, raw("2512"))}),
+        {"TDRC with a time", tagOf(4, {t4("TDRC", 0, raw("2004-05-06T12:00"))}),
+         "Year=2004|Day=506"},
+        {"TDRC with a month", tagOf(4, {t4("TDRC", 0, raw("2004-05"))}), "Year=2004|Day=5"},
+        {"TDRC year only", tagOf(4, {t4("TDRC", 0, raw("2004"))}), "Year=2004|Day="},
+        {"TYER and TDAT", tagOf(4, {t4("TYER", 0, raw("1999")), t4("TDAT", 0, raw("2512"))}),
          "Year=1999|Day=1225"},
-        {"comment in UTF-8", v4({frameV24("COMM", concat({{3}, raw("jpnd"), {0}, raw("c")}))}),
+        {"comment in UTF-8",
+         tagOf(4, {frameV24("COMM", concat({{3}, raw("jpnd"), {0}, raw("c")}))}),
          "CommentDesc=d|Comment=c|Encode=1"},
         {"extended header and footer",
          file(Id3v2Builder(4)
@@ -301,7 +287,7 @@ TEST(Id3v2ReaderTest, Version4) {
                   .frame(t4("TIT2", 0, raw("x")))
                   .footer()),
          "ExtHeader=1|Title=x"},
-        {"padding ends the walk", v4({t4("TIT2", 0, raw("a"))}, 30), "Title=a"},
+        {"padding ends the walk", tagOf(4, {t4("TIT2", 0, raw("a"))}, 30), "Title=a"},
     });
     const Bytes withFooter = Id3v2Builder(4).frame(t4("TIT2", 0, raw("x"))).footer().build();
     Id3v2Tag tag = readV2(concat({withFooter, fakeAudio(100)}));
@@ -313,15 +299,15 @@ TEST(Id3v2ReaderTest, TheWalk) {
     // header: the walk goes on while the next frame's 0-based offset is below
     // TagSize + 9 - padding.
     const Bytes one = f3("TIT2", "one"), two = f3("TPE1", "two");
-    auto padded = [&](std::int64_t padding) {
-        Bytes ext = concat({be32(6), {0, 0}, be32(0)});
-        ext[8] = static_cast<std::uint8_t>(padding / 128);
-        ext[9] = static_cast<std::uint8_t>(padding % 128);
-        return file(Id3v2Builder(3).extendedHeader(ext).frame(one).frame(two).padding(400));
+    auto padded = [&](std::size_t p) {  // the padding size is read 7 bits a byte
+        const auto weighted = static_cast<std::uint32_t>(((p / 128) << 8) | (p % 128));
+        return file(Id3v2Builder(3)
+                        .extendedHeader(extendedHeaderV23(weighted))
+                        .frames({one, two})
+                        .padding(400));
     };
-    const auto tagSize = static_cast<std::int64_t>(10 + one.size() + two.size() + 400);
-    const std::int64_t largest = tagSize + 8 - static_cast<std::int64_t>(10 + 10 + one.size());
-    ASSERT_GT(largest, 255);
+    const std::size_t largest = two.size() + 400 - 2;
+    ASSERT_GT(largest, 255u);
     const Bytes inside = f3("TIT2", "inside");
     check({
         {"padding: second frame just inside", padded(largest), "Title=one|Artist=two"},
@@ -330,8 +316,7 @@ TEST(Id3v2ReaderTest, TheWalk) {
          "Title=a|Artist="},
         {"frames after the tag",
          file(Id3v2Builder(3)
-                  .frame(inside)
-                  .frame(f3("TPE1", "out"))
+                  .frames({inside, f3("TPE1", "out")})
                   .sizeField(static_cast<std::uint32_t>(inside.size()))),
          "Title=inside|Artist="},
         {"tag of size 0", file(Id3v2Builder(3).frame(f3("TIT2", "beyond")).sizeField(0)),
@@ -362,24 +347,22 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
          tagOf(2, {concat({raw("TT2"), be24(0xFFFFFF), sjisText("big")})}), "Title=big"},
     });
     // The file ends anywhere: in the header, the extended header or any frame.
-    const Bytes tag = Id3v2Builder(3)
-                          .extendedHeader(extendedHeaderV23(0, 1))
-                          .frame(f3("TIT2", "title"))
-                          .frame(frameV23("COMM", commentBody(1, "jpn", utf16("d"), utf16("c"))))
-                          .frame(frameV23("TALB", sjisText("album"), FrameOptions().compressed()))
-                          .build();
-    for (std::size_t n = 3; n <= tag.size(); ++n) {
-        const Id3v2Tag t = readV2(Bytes(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(n)));
-        if (n == tag.size()) {
-            EXPECT_EQ(t.Title + t.Comment + t.Album, "titlecalbum");
-        }
-    }
+    const Bytes tag =
+        Id3v2Builder(3)
+            .extendedHeader(extendedHeaderV23(0, 1))
+            .frames({f3("TIT2", "title"),
+                     frameV23("COMM", commentBody(1, "jpn", utf16("d"), utf16("c"))),
+                     frameV23("TALB", sjisText("album"), FrameOptions().compressed())})
+            .build();
+    for (std::size_t n = 3; n < tag.size(); ++n)
+        readV2(Bytes(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(n)));
+    const Id3v2Tag whole = readV2(tag);
+    EXPECT_EQ(whole.Title + whole.Comment + whole.Album, "titlecalbum");
     // Tags ending around the size of the file's first read are read whole.
     for (std::size_t end : {4095u, 4096u, 4097u}) {
         const Bytes last = f3("TIT2", "end");
         const Bytes tag = Id3v2Builder(3)
-                              .frame(frameV23("PRIV", Bytes(end - 20 - last.size(), 'f')))
-                              .frame(last)
+                              .frames({frameV23("PRIV", Bytes(end - 20 - last.size(), 'f')), last})
                               .build();
         EXPECT_EQ(readV2(tag).Title, "end") << end;
         EXPECT_EQ(readV2(concat({tag, fakeAudio(5000)})).Title, "end") << end;

@@ -1,8 +1,6 @@
-// Byte builders for MP3 files: ID3v1/ID3v1.1 trailers, ID3v2.2/2.3/2.4 headers and
-// frames (flags, zlib compression, extended header, unsynchronisation) and fake
-// MPEG audio. The tests, the fuzzer's seed writer and the benchmarks build their
-// files with these, every field spelled out rather than kept as sample files.
-// Header-only and free of the test framework; needs zlib and the code page layer.
+// Byte builders for MP3 files (ID3v1 trailers, ID3v2 tags and frames, fake MPEG
+// audio) for the tests, the fuzzer's seeds and the benchmarks. Free of the test
+// framework; needs zlib and the code page layer.
 #pragma once
 
 #include <zlib.h>
@@ -37,7 +35,6 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-// Big-endian, 8 bits per byte.
 inline Bytes be32(std::uint32_t v) {
     return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
@@ -51,13 +48,11 @@ inline Bytes syncsafe(std::uint32_t v) {
             std::uint8_t((v >> 7) & 0x7F), std::uint8_t(v & 0x7F)};
 }
 
-// UTF-8 text as code page 932 bytes (Shift-JIS).
 inline Bytes sjis(std::string_view utf8) {
     return raw(codepage::encode(utf8));
 }
 
-// UTF-8 text as UTF-16 bytes, little- or big-endian, with or without the mark
-// (FF FE for little-endian, FE FF for big-endian).
+// UTF-8 text as UTF-16 bytes, with or without the byte-order mark.
 inline Bytes utf16(std::string_view utf8, bool bigEndian = false, bool withMark = true) {
     Bytes out;
     if (withMark) out = bigEndian ? Bytes{0xFE, 0xFF} : Bytes{0xFF, 0xFE};
@@ -89,20 +84,17 @@ inline Bytes unsynchronise(const Bytes& data) {
     return out;
 }
 
-// A text frame body: the encoding byte, the text bytes as given (already encoded,
-// with their mark for encoding 1), and a terminator of the encoding's width.
-inline Bytes textBody(std::uint8_t encoding, const Bytes& text, bool terminated = true) {
+// A text frame body: the encoding byte, the encoded text and its terminator.
+inline Bytes textBody(std::uint8_t encoding, const Bytes& text) {
     Bytes out = concat({{encoding}, text});
-    if (terminated) out.insert(out.end(), encoding == 1 ? 2 : 1, 0x00);
+    out.insert(out.end(), encoding == 1 ? 2 : 1, 0x00);
     return out;
 }
-
-// Shift-JIS text in encoding 0; UTF-16 little-endian with FF FE in encoding 1.
-inline Bytes sjisText(std::string_view utf8, bool terminated = true) {
-    return textBody(0, sjis(utf8), terminated);
+inline Bytes sjisText(std::string_view utf8) {
+    return textBody(0, sjis(utf8));
 }
-inline Bytes utf16Text(std::string_view utf8, bool terminated = true) {
-    return textBody(1, utf16(utf8), terminated);
+inline Bytes utf16Text(std::string_view utf8) {
+    return textBody(1, utf16(utf8));
 }
 
 // A comment frame body: encoding, language, description (encoded) and its
@@ -116,15 +108,12 @@ inline Bytes commentBody(std::uint8_t encoding, std::string_view language, const
     return out;
 }
 
-// What goes between an ID3v2.3 frame's ID and its content, set by chaining:
-// FrameOptions().compressed().grouped(7).
+// An ID3v2.3 frame's flags, by chaining: FrameOptions().compressed().grouped(7).
 struct FrameOptions {
-    std::uint8_t statusFlags = 0;  // the first flag byte (0x80: discard when altered)
-    bool compress = false;         // zlib-compress the body and set format bit 7
-    // The decompressed size written for a compressed frame; default: the body's size.
-    std::optional<std::uint32_t> declaredSize;
-    std::optional<std::uint8_t> encryptionMethod;  // format bit 6 and its method byte
-    std::optional<std::uint8_t> group;             // format bit 5 and its group byte
+    std::uint8_t statusFlags = 0;
+    bool compress = false;                      // zlib, with a declared size (the body's)
+    std::optional<std::uint32_t> declaredSize;  // (when not the body's)
+    std::optional<std::uint8_t> encryptionMethod, group;
 
     FrameOptions& compressed(std::optional<std::uint32_t> declared = std::nullopt) {
         return compress = true, declaredSize = declared, *this;
@@ -152,15 +141,10 @@ inline Bytes frameV23(std::string_view id, const Bytes& body, const FrameOptions
                    data});
 }
 
-// An ID3v2.4 frame: a synchsafe size (or a plain one, as some taggers write it)
-// and the version-4 format flags: group byte, compression (with the data length
-// indicator it needs), unsynchronisation of the frame, data length indicator.
+// An ID3v2.4 frame's flags; the size is synchsafe, or plain as some taggers write it.
 struct FrameV24Options {
     std::optional<std::uint8_t> group;
-    bool compress = false;
-    bool unsync = false;
-    bool dataLength = false;
-    bool plainSize = false;
+    bool compress = false, unsync = false, dataLength = false, plainSize = false;
 
     FrameV24Options& grouped(std::uint8_t g) { return group = g, *this; }
     FrameV24Options& compressed() { return compress = true, *this; }
@@ -182,11 +166,10 @@ inline Bytes frameV24(std::string_view id, const Bytes& body, const FrameV24Opti
                    Bytes{0x00, format}, extra, data});
 }
 
-inline Bytes frameV22(std::string_view id, const Bytes& body,
-                      std::optional<std::uint32_t> sizeField = std::nullopt) {
+inline Bytes frameV22(std::string_view id, const Bytes& body) {
     Bytes out = raw(id.substr(0, 3));
     out.resize(3, 0x00);
-    return concat({out, be24(sizeField.value_or(static_cast<std::uint32_t>(body.size()))), body});
+    return concat({out, be24(static_cast<std::uint32_t>(body.size())), body});
 }
 
 inline Bytes id3v2Header(std::uint8_t version, std::uint8_t revision, std::uint8_t flags,
@@ -194,54 +177,50 @@ inline Bytes id3v2Header(std::uint8_t version, std::uint8_t revision, std::uint8
     return concat({raw("ID3"), {version, revision, flags}, syncsafe(size)});
 }
 
-// The ID3v2.3 extended header: its size (6, or 10 with a CRC), two flag bytes
-// (CRC bit 7 of the first), the padding size and the CRC, all big-endian with 8
-// bits per byte. `flags2` fills the second flag byte.
-inline Bytes extendedHeaderV23(std::uint32_t paddingSize, std::optional<std::uint32_t> crc = {},
-                               std::uint8_t flags2 = 0) {
-    Bytes out =
-        concat({be32(crc ? 10 : 6), {std::uint8_t(crc ? 0x80 : 0), flags2}, be32(paddingSize)});
+// The ID3v2.3 extended header: size, flags (CRC bit 7), padding size, CRC.
+inline Bytes extendedHeaderV23(std::uint32_t paddingSize, std::optional<std::uint32_t> crc = {}) {
+    Bytes out = concat({be32(crc ? 10 : 6), {std::uint8_t(crc ? 0x80 : 0), 0}, be32(paddingSize)});
     if (crc) append(out, be32(*crc));
     return out;
 }
 
-// An ID3v2 tag: header, optional extended header, frames, padding. With
-// unsynchronisation everything after the header is unsynchronised and the flag set;
-// the tag size counts the bytes as stored unless overridden.
+// An ID3v2 tag: header, extended header, frames, padding, footer; unsynchronised
+// after the header when asked; the tag size counts the stored bytes unless set.
 class Id3v2Builder {
   public:
-    explicit Id3v2Builder(std::uint8_t version = 3, std::uint8_t revision = 0)
-        : version_(version), revision_(revision) {}
+    explicit Id3v2Builder(std::uint8_t version = 3) : version_(version) {}
 
     Id3v2Builder& flags(std::uint8_t f) { return flags_ = f, *this; }
     // Sets the extended-header flag and the bytes that follow the header.
     Id3v2Builder& extendedHeader(const Bytes& bytes) { return flags_ |= 0x40, frame(bytes); }
     Id3v2Builder& frame(const Bytes& frameBytes) { return append(body_, frameBytes), *this; }
+    Id3v2Builder& frames(std::initializer_list<Bytes> all) {
+        for (const Bytes& f : all)
+            frame(f);
+        return *this;
+    }
     Id3v2Builder& padding(std::size_t zeros) { return body_.resize(body_.size() + zeros), *this; }
     Id3v2Builder& unsync(bool on = true) { return unsync_ = on, *this; }
     Id3v2Builder& sizeField(std::uint32_t size) { return sizeField_ = size, *this; }
-    // ID3v2.4: a footer ("3DI" and the header's fields) after the tag.
     Id3v2Builder& footer() { return footer_ = true, *this; }
 
     Bytes build() const {
         Bytes stored = unsync_ ? unsynchronise(body_) : body_;
         std::uint8_t flags = flags_ | (unsync_ ? 0x80 : 0) | (footer_ ? 0x10 : 0);
         auto size = sizeField_.value_or(static_cast<std::uint32_t>(stored.size()));
-        Bytes out = concat({id3v2Header(version_, revision_, flags, size), stored});
+        Bytes out = concat({id3v2Header(version_, 0, flags, size), stored});
         if (footer_) append(out, concat({raw("3DI"), Bytes(out.begin() + 3, out.begin() + 10)}));
         return out;
     }
 
   private:
-    std::uint8_t version_, revision_, flags_ = 0;
+    std::uint8_t version_, flags_ = 0;
     bool unsync_ = false, footer_ = false;
     std::optional<std::uint32_t> sizeField_;
     Bytes body_;
 };
 
-// ID3v1 field bytes as stored (already encoded); each is cut to its width and
-// filled with zeros. With a track the comment is cut to 28 bytes, offset 125
-// holds 0 and offset 126 the track (the ID3v1.1 form).
+// ID3v1 fields as stored, cut to their widths; a track makes the ID3v1.1 form.
 struct Id3v1Fields {
     Bytes title, artist, album, year, comment;
     std::optional<std::uint8_t> track;
@@ -264,8 +243,7 @@ inline Bytes id3v1Trailer(const Id3v1Fields& f) {
     return out;
 }
 
-// About `bytes` bytes of MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz: 417 bytes
-// each, header FF FB 90 64) with pseudo-random content drawn from `seed`.
+// About `bytes` bytes of 417-byte MPEG-1 Layer III frames of pseudo-random content.
 inline Bytes fakeAudio(std::size_t bytes, std::uint32_t seed = 1) {
     Bytes out;
     std::uint32_t x = seed ? seed : 1;
