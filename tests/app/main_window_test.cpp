@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
@@ -36,14 +35,6 @@ TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
     // The header row and one empty row.
     EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
     EXPECT_EQ(w.grd_FileList->cellText(1, 0), QString());
-
-    // Menus and items in order, separators as "-", every item enabled.
-    QStringList items;
-    for (QAction* menu : w.menuBar()->actions()) {
-        items << menu->text() + ":";
-        for (QAction* a : menu->menu()->actions())
-            items << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : "(off)"));
-    }
     EXPECT_TRUE(w.cmd_Search->isEnabled() && !w.cmd_Search->isDefault());
     EXPECT_EQ(w.FileOpen->shortcut().toString() + w.FolderOpen->shortcut().toString() +
                   w.Quit->shortcut().toString(),
@@ -83,15 +74,10 @@ TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
 }
 
 TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
-    for (auto [records, twips] : {std::pair{99L, 300},
-                                  {100L, 400},
-                                  {999L, 400},
-                                  {1000L, 500},
-                                  {10000L, 600},
-                                  {99999L, 600},
-                                  {100000L, 0}}) {
-        EXPECT_EQ(numberColumnTwips(records), twips) << records;  // 0: left as it was
-    }
+    std::string twips;  // 0: left as it was
+    for (long records : {99, 100, 999, 1000, 10000, 99999, 100000})
+        twips += std::to_string(numberColumnTwips(records)) + " ";
+    EXPECT_EQ(twips, "300 400 400 500 600 600 0 ");
     // The designed width is the least: the largest number and the count show whole.
     CatalogueFixture f;
     {
