@@ -1,6 +1,5 @@
-// The main window's actions: opening files and folders, drops, the grid's click,
-// Delete key and double-click, the search box, the sort and column dialogs, and
-// the CSV and About menu items.
+// The main window's actions: open, drop, the grid's click, Delete and double-click,
+// search, sort, columns, the CSV file and the About box.
 #include <gtest/gtest.h>
 
 #include <QApplication>

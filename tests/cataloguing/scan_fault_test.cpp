@@ -1,9 +1,6 @@
-// A full disk or an I/O error while a scan stores its rows: each write, flush and
-// truncation of the catalogue and its journal is made to fail in turn (and every
-// one after it, as a full disk stays full). The error is shown once, the report
-// counts as registered exactly the rows stored, the catalogue holds the rows of
-// the batches committed before the failure and is sound, and a later scan
-// registers exactly the rest.
+// Each write, flush and truncation of a scan's catalogue fails in turn (and all
+// after it, as a full disk stays full): one message, the committed rows kept and
+// counted, a sound catalogue, and a later scan registers exactly the rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>

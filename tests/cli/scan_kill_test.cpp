@@ -1,9 +1,6 @@
-// A scan killed at any moment leaves a sound catalogue: it passes integrity_check,
-// keeps every row committed before the kill, and adding the same folder again
-// registers exactly the rest. The scan runs in a child process, through the
-// command line's add and through the main window's path (addFiles over the folder
-// scan); it is killed where it stops itself before each write or flush of the
-// catalogue and its journal, and then at random moments of a larger scan.
+// A scan killed at any moment (before each write or flush of the catalogue, then at
+// random) leaves a sound catalogue with every committed row, and adding the folder
+// again registers exactly the rest; through the command line and the window's path.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 

@@ -1,8 +1,6 @@
 #!/bin/sh
-# End-to-end: a catalogue of two files made with tagshelf-cli, the program started
-# on it under Xvfb; a double-click on the first row opens the edit window, the
-# title is replaced, OK and Yes write it; the file's tag and the grid's cell
-# (copied with Ctrl+C) then hold the new title.
+# End-to-end: a double-click on the first row opens the edit window; a new title,
+# OK and Yes write it into the file and the grid's cell.
 set -eu
 program="$1"
 cli="$2"

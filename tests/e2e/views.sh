@@ -1,7 +1,6 @@
 #!/bin/sh
-# End-to-end: on a catalogue of four files, searches, sorts and saves the CSV file
-# through the real window under Xvfb, compares the file byte for byte, opens the
-# About box's link and quits; the result table is gone afterwards.
+# End-to-end: search, sort, the CSV file (byte for byte) and the About box's link;
+# the result table is gone after the quit.
 set -eu
 program=$(realpath "$1")
 cli=$(realpath "$2")

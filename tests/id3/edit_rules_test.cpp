@@ -1,6 +1,5 @@
-// The edit window's tag rules: typing into the boxes, the month and day checks,
-// the checks before a write, the edited-fields test, the carry-over between the
-// groups, the genre dialog's preselection and the fields the encoding can't hold.
+// The edit window's tag rules: typing, the checks, the edited-fields test, the
+// carry-over, the genre preselection and the fields the encoding can't hold.
 #include "id3/edit_rules.h"
 
 #include <gtest/gtest.h>

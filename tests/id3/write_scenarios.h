@@ -1,7 +1,5 @@
-// The kinds of tag write that the failure and kill tests put through every step:
-// a file system that names each call and lets a test act before it, the writes
-// of a.mp3 (rewritten, changed in place, appended to, copied to a new file, and
-// rewritten while it has a second name), and the folder's files afterwards.
+// The kinds of tag write the failure and kill tests put through every step, and a
+// file system that names each call and lets a test act before it.
 #pragma once
 
 #include <unistd.h>

@@ -1,7 +1,5 @@
-// The writers never lose the file: each file step of each kind of write is made
-// to fail in turn, and after every failure the original bytes must be at the path
-// with no file of ours beside it; the same holds for a refused target, in a
-// folder the user may not change and when the file is replaced meanwhile.
+// The writers never lose the file: whichever step fails, whatever is refused, the
+// original bytes stay at the path with no file of ours beside them.
 #include <sys/stat.h>
 #include <unistd.h>
 

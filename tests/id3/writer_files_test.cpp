@@ -1,6 +1,5 @@
 // The writers on real files: where the ID3v1 block goes, removing an ID3v2 tag,
-// the permissions a rewritten file keeps, round trips through the readers, and
-// the backup name.
+// the permissions kept, and round trips through the readers.
 #include <sys/stat.h>
 
 #include <filesystem>

@@ -1,7 +1,5 @@
-// A write killed at any moment leaves the whole old or the whole new file at its
-// path. The writer runs in a child process that stops itself before each file
-// step in turn and is killed there with SIGKILL; then larger writes are killed
-// at random moments.
+// A write killed at any moment (before each file step, then at random) leaves the
+// whole old or the whole new file at its path.
 #include <chrono>
 #include <random>
 

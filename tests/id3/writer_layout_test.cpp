@@ -1,6 +1,5 @@
-// The bytes the writers make: the ID3v1/ID3v1.1 block, ID3v2 frames and whole
-// tags in both versions and encodings, unsynchronisation, and the dispatch's
-// rules that turn the edit window's fields into tag records.
+// The bytes the writers make (ID3v1 blocks, ID3v2 frames and tags) and the rules
+// that turn the edit window's fields into tags.
 #include <array>
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
-// A SQLite VFS over the system's own that the tests put in place as the default
-// while it lives: it counts the writes, flushes and truncations of every database
-// and journal file, and can make them fail from a chosen one on (a full disk or
-// an I/O error) or run a hook before each (a pause seam for kill tests). Flushes
-// are counted but not made: a killed process loses nothing that the system holds
-// for the file, and these tests cut no power.
+// The default SQLite VFS while it lives: counts the writes, flushes and truncations
+// of every file, fails them from a chosen one on or runs a hook before each.
+// Flushes are not made: a killed process loses nothing the system holds.
 #pragma once
 
 #include <sqlite3.h>

@@ -1,6 +1,5 @@
-// The tag edit window on the offscreen platform with the scripted toolkit: its
-// groups, a write for each pair of versions (file and catalogue row checked), the
-// version question, the checks, the genre dialog and the typing rules.
+// The tag edit window: its groups, a write for each pair of versions, the version
+// question, the checks, the genre dialog and the typing rules.
 #include <gtest/gtest.h>
 
 #include <QApplication>
