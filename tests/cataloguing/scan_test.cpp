@@ -1,7 +1,15 @@
+// The folder scan, registering what it found and a scan's report, also when the
+// catalogue's writes fail.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "cataloguing/folder_scan.h"
 #include "cataloguing/scan.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faulty_vfs.h"
 #include "tests/support/music_folder.h"
 
 namespace tagshelf::test {
@@ -118,6 +126,145 @@ TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
               "読み込めなかったファイルが7件あり、登録しませんでした。\n/f1\n/f2\n/f3\n/f4\n/f5\n"
               "…ほか2件\n\n開けなかったフォルダが1件ありました。\n/locked/");
     EXPECT_EQ(skippedMessage(ScanReport{}), "");
+}
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> collect(const std::string& folder) {
+    FileCollection c;
+    subGetFiles(c, folder, true);
+    return c.files;
+}
+
+TEST(FolderScan, SubfoldersComeFirstDepthFirstAndHiddenEntriesAreLeftOut) {
+    MusicFolder t;
+    std::string a = t.add("a.mp3"), b = t.add("sub/b.mp3"), c = t.add("sub/deeper/c.MP3");
+    std::string d = t.add("z/d.Mp3"), e = t.add("e.mp3");
+    for (const char* other : {"notes.txt", "a.mp3.bak", ".hidden.mp3", ".folder/inside.mp3"})
+        t.add(other);
+    fs::create_directories(t.dir("album.mp3"));  // a folder, not a file
+    EXPECT_EQ(collect(t.root.str()), (std::vector<std::string>{c, b, d, a, e}));
+    // The folder may be given with its trailing separator; without subfolders
+    // only its own files count.
+    FileCollection own;
+    subGetFiles(own, t.root.str() + "/", false);
+    EXPECT_EQ(own.files, (std::vector<std::string>{a, e}));
+    EXPECT_EQ(a, t.root.str() + "/a.mp3");
+}
+
+TEST(FolderScan, LinksAreFollowedAndALoopIsScannedOnce) {
+    MusicFolder t;
+    std::string a = t.add("music/a.mp3");
+    fs::create_directory_symlink(t.dir("music"), t.dir("music/again"));  // a loop
+    fs::create_symlink(a, t.dir("music/link.mp3"));
+    fs::create_symlink(t.dir("missing.mp3"), t.dir("music/dangling.mp3"));
+    EXPECT_EQ(collect(t.dir("music")), (std::vector<std::string>{a, t.dir("music/link.mp3")}));
+}
+
+TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
+    MusicFolder t;
+    std::string a = t.add("open/a.mp3");
+    t.add("closed/b.mp3");
+    ::chmod(t.dir("closed").c_str(), 0);
+    openUp(t.dir("open"));
+    EXPECT_EQ(runUnprivileged([&] {
+                  FileCollection c;
+                  subGetFiles(c, t.root.str(), true);
+                  return c.files == std::vector<std::string>{a} &&
+                                 c.unreadableFolders ==
+                                     std::vector<std::string>{t.dir("closed") + "/"}
+                             ? 0
+                             : 1;
+              }),
+              0);
+}
+
+TEST(DropRules, Mp3NamesAndFolderLikeNamesExpandInOrder) {
+    // A lower-case ".mp3" is a file; a name whose fourth character from the end
+    // (characters, not bytes) is not "." is a folder; anything else is ignored.
+    for (const char* accepted : {"/m/song.mp3", "/m/readme", "/m/アルバム", "/m"})
+        EXPECT_TRUE(isDropAccepted(accepted)) << accepted;
+    for (const char* ignored : {"/m/SONG.MP3", "/m/notes.txt", "/m/曲.wav"})
+        EXPECT_FALSE(isDropAccepted(ignored)) << ignored;
+    MusicFolder t;
+    std::string song = t.add("song.mp3"), inTree = t.add("album/x.mp3");
+    t.add("SONG2.MP3");
+    FileCollection c =
+        collectDropped({t.dir("SONG2.MP3"), song, t.dir("album"), t.add("readme", raw("text")),
+                        t.dir("no such folder"), song});
+    EXPECT_EQ(c.files, (std::vector<std::string>{song, inTree, song}));
+    EXPECT_TRUE(c.unreadableFolders.empty());
+}
+
+TEST(FolderScan, PseudoFileSystemsAreNotEnteredAndTheSearchCanBeCancelled) {
+    FileCollection proc;
+    subGetFiles(proc, "/proc", true);
+    EXPECT_TRUE(proc.files.empty());
+    EXPECT_TRUE(proc.unreadableFolders.empty());
+
+    MusicFolder t;
+    for (int i = 0; i < 5; ++i)
+        t.add("d" + std::to_string(i) + "/x.mp3");
+    ScriptedToolkit tk;
+    tk.cancelSearchAfter = 3;
+    auto progress = tk.beginProgress("x");
+    FileCollection c;
+    subGetFiles(c, t.root.str(), true, progress.get());
+    EXPECT_TRUE(c.cancelled);
+    EXPECT_EQ(c.files.size(), 1u);  // the third folder reached asked to stop
+    EXPECT_TRUE(isHiddenOrSystem(0x02));
+    EXPECT_TRUE(isHiddenOrSystem(0x04));
+    EXPECT_FALSE(isHiddenOrSystem(0x01 | 0x10 | 0x20));  // read-only, folder, archive
+}
+
+// Each write, flush and truncation of a scan's catalogue fails in turn (and all
+// after it, as a full disk stays full): one message, the committed rows kept and
+// counted, a sound catalogue, and a later scan registers exactly the rest.
+ScanReport scan(CatalogueFixture& f, const std::vector<std::string>& files) {
+    f.cat.engine().commitInterval = std::chrono::milliseconds(0);  // a batch per file
+    return registerFiles(f.cat, files, nullptr);
+}
+
+TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
+    MusicFolder t;
+    const std::vector<std::string> files = t.addMany(6);
+    FaultyVfs vfs;
+    std::size_t calls = 0;
+    {
+        CatalogueFixture f;
+        f.cat.engine().close();
+        vfs.calls = 0;
+        ASSERT_EQ(scan(f, files).registered, 6);
+        calls = vfs.calls;
+        ASSERT_GE(calls, 12u);  // the journal and the file written, per file
+    }
+    for (int error : {SQLITE_FULL, SQLITE_IOERR}) {
+        for (std::size_t n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("failing from call " + std::to_string(n) + " with " +
+                         std::to_string(error));
+            CatalogueFixture f;
+            f.cat.engine().close();
+            vfs.calls = 0;
+            vfs.error = error;
+            vfs.failFrom = n;
+            const ScanReport r = scan(f, files);
+            f.cat.engine().close();
+            vfs.failFrom = 0;
+            const auto stored = f.column("SELECT FilePath FROM FileList ORDER BY rowid");
+            EXPECT_EQ(f.column("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+            EXPECT_EQ(r.registered, static_cast<long>(stored.size()));
+            EXPECT_TRUE(std::equal(stored.begin(), stored.end(), files.begin()));
+            showScanReport(f.cat, r);
+            EXPECT_EQ(std::count_if(f.toolkit.messages.begin(), f.toolkit.messages.end(),
+                                    [](const auto& m) {
+                                        return m.prompt.find("エラー : ") != std::string::npos;
+                                    }),
+                      r.registered < 6 ? 1 : 0)
+                << testing::PrintToString(f.toolkit.prompts());
+            f.toolkit.messages.clear();
+            EXPECT_EQ(scan(f, files).registered, 6 - r.registered);
+        }
+    }
 }
 
 }  // namespace

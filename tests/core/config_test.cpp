@@ -2,10 +2,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/codepage.h"
 #include "core/error.h"
 #include "core/ini.h"
+#include "core/legacy_text.h"
 #include "core/process_check.h"
 #include "core/text.h"
 #include "core/toolkit.h"
@@ -14,8 +16,9 @@
 namespace tagshelf::test {
 namespace {
 
-// The code page layer: Shift-JIS (code page 932) to and from UTF-8, cutting at
-// character boundaries, and UTF-16.
+using namespace std::literals;
+
+// The code page layer: code page 932 and UTF-16 to and from UTF-8.
 namespace cp {
 using namespace codepage;
 TEST(CodepageTest, ShiftJis) {
@@ -26,18 +29,12 @@ TEST(CodepageTest, ShiftJis) {
     EXPECT_EQ(decode(encode(text)), text);
     EXPECT_EQ(decode(std::string_view("a\0b", 3)), std::string("a\0b", 3));
     // Invalid bytes and characters code page 932 cannot hold become "?".
-    EXPECT_EQ(decode("AB\x82"), "AB?");
-    EXPECT_EQ(decode("A\xFD"
-                     "B"),
-              "A?B");
-    EXPECT_EQ(encode(u8s(u8"a😀b한")), "a?b?");
-    EXPECT_EQ(encode("x\xFFy"), "x?y");
+    EXPECT_EQ(decode("AB\x82") + decode("A\xFD\x42"), "AB?A?B");
+    EXPECT_EQ(encode(u8s(u8"a😀b한")) + encode("x\xFFy"), "a?b?x?y");
     // Characters met again (remembered after the first time), a single-byte one,
     // and a sequence cut short that takes its following byte with it.
     EXPECT_EQ(encode(u8s(u8"ｱあ😀ｱあ😀")), "\xB1\x82\xA0?\xB1\x82\xA0?");
-    EXPECT_EQ(encode("\xE3\x81"
-                     "AB"),
-              "?B");
+    EXPECT_EQ(encode("\xE3\x81\x41\x42"), "?B");  // E3 81 "AB"
     EXPECT_TRUE(canEncode(text));
     for (const std::string& lost : {u8s(u8"é"), u8s(u8"€"), u8s(u8"𠮷"), std::string("x\xFFy")})
         EXPECT_FALSE(canEncode(lost)) << lost;
@@ -45,10 +42,10 @@ TEST(CodepageTest, ShiftJis) {
 
 TEST(CodepageTest, CutAtCharacter) {
     const std::string bytes = "A\x82\xA0\xE0\x40";  // A, あ, and a character with lead byte E0
-    EXPECT_EQ(cutAtCharacter(bytes, 5), bytes);
-    EXPECT_EQ(cutAtCharacter(bytes, 4), "A\x82\xA0");
-    EXPECT_EQ(cutAtCharacter(bytes, 2), "A");
-    EXPECT_EQ(cutAtCharacter("\xB1\xB2\xB3", 2), "\xB1\xB2");  // single-byte kana
+    std::string cuts;                               // the last: single-byte kana
+    for (auto [text, n] : {std::pair{bytes, 5}, {bytes, 4}, {bytes, 2}, {"\xB1\xB2\xB3", 2}})
+        cuts += std::string(cutAtCharacter(text, n)) + "|";
+    EXPECT_EQ(cuts, bytes + "|A\x82\xA0|A|\xB1\xB2|");
     std::string leads;
     for (unsigned char b : {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD})
         leads += isLeadByte(b) ? 'L' : '-';
@@ -65,12 +62,11 @@ TEST(CodepageTest, Utf16Surrogates) {
 }  // namespace cp
 
 TEST(CleanText, DropsLineBreaksEndsAtNulAndTrimsSpaces) {
-    EXPECT_EQ(fncCleanText(std::string_view("  ab\r\ncd  ")), "abcd");
-    EXPECT_EQ(fncCleanText(std::string_view("ab\0cd", 5)), "ab");
-    EXPECT_EQ(fncCleanText(std::string_view(" ")), "");
+    std::string cleaned;  // only spaces are trimmed
+    for (std::string_view text : {"  ab\r\ncd  "sv, "ab\0cd"sv, " "sv, "\tx\t"sv, " 日本 語 "sv})
+        cleaned += fncCleanText(text) + "|";
+    EXPECT_EQ(cleaned, "abcd|ab||\tx\t|日本 語|");
     EXPECT_EQ(fncCleanText(std::nullopt), "");
-    EXPECT_EQ(fncCleanText(std::string_view("\tx\t")), "\tx\t");  // only spaces are trimmed
-    EXPECT_EQ(fncCleanText(std::string_view(" 日本 語 ")), "日本 語");
 }
 
 TEST(StandardErrorText, JoinsThePartsWithTheSignedNumber) {
@@ -91,9 +87,9 @@ TEST(Result, AnOkStatusWithoutAValueBecomesAnError) {
 }
 
 TEST(Utf8, CountsAndCutsWholeCharacters) {
-    EXPECT_EQ(utf8Length("aあ𠮷"), 3u);
-    EXPECT_EQ(utf8PrefixBytes("aあ𠮷", 2), 4u);
-    EXPECT_EQ(utf8PrefixBytes("ab", 5), 2u);
+    EXPECT_EQ(std::to_string(utf8Length("aあ𠮷")) + std::to_string(utf8PrefixBytes("aあ𠮷", 2)) +
+                  std::to_string(utf8PrefixBytes("ab", 5)),
+              "342");
 }
 
 class IniTest : public ::testing::Test {
@@ -106,12 +102,11 @@ TEST_F(IniTest, ReadsSectionsAndKeysWithoutRegardToCaseAndSurvivesJunk) {
     std::string text = "[app]\r\npath = C:\\x \r\n[Database]\r\n  name=\t\\TagShelfList.mdb\t\r\n";
     text += "garbage without equals\r\n[unclosed\r\n=novalue\r\n" + std::string(100000, 'x');
     writeText(ini, text + "\r\n\xff\xfe\x81\r\n[S]\r\n; a comment\r\nK=\"quoted\"\n");
-    EXPECT_EQ(fncGetIni(ini, "APP", "PATH"), "C:\\x");
-    EXPECT_EQ(fncGetIni(ini, "DATABASE", "NAME"), "\\TagShelfList.mdb");
-    EXPECT_EQ(fncGetIni(ini, "DATABASE", "PATH"), "");
-    EXPECT_EQ(fncGetIni(ini, "NONE", "NAME"), "");
-    EXPECT_EQ(fncGetIni(ini, "S", "K"), "quoted");
-    EXPECT_EQ(fncGetIni(dir.file("missing.ini"), "APP", "PATH"), "");
+    EXPECT_EQ(fncGetIni(ini, "APP", "PATH") + "|" + fncGetIni(ini, "DATABASE", "NAME") + "|" +
+                  fncGetIni(ini, "DATABASE", "PATH") + "|" + fncGetIni(ini, "NONE", "NAME") + "|" +
+                  fncGetIni(ini, "S", "K") + "|" +
+                  fncGetIni(dir.file("missing.ini"), "APP", "PATH"),
+              "C:\\x|\\TagShelfList.mdb|||quoted|");
 }
 
 TEST_F(IniTest, AValueIsCutTo127BytesOfTheCodePageAtAWholeCharacter) {
@@ -147,11 +142,10 @@ void addProcess(const TempDir& proc, int pid, const std::string& exe, char state
 }
 
 TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
-    EXPECT_TRUE(isProgramName("TagShelf"));
-    EXPECT_TRUE(isProgramName("TagShelf.exe"));
-    EXPECT_FALSE(isProgramName("TagShelfX"));
-    EXPECT_FALSE(isProgramName("tagshelf"));
-    EXPECT_FALSE(isProgramName("tagshelf-cli"));
+    std::string names;
+    for (const char* name : {"TagShelf", "TagShelf.exe", "TagShelfX", "tagshelf", "tagshelf-cli"})
+        names += isProgramName(name) ? 'Y' : '-';
+    EXPECT_EQ(names, "YY---");
 
     ScriptedToolkit tk;
     TempDir proc;
@@ -178,6 +172,50 @@ TEST(ProcessCheck, TheRealProcessListHoldsThisTestOnly) {
     ScriptedToolkit tk;
     EXPECT_FALSE(fncProcessCheck(tk));
     EXPECT_TRUE(tk.messages.empty());
+}
+
+std::string latin1(std::string_view utf8) {
+    std::string out;
+    for (char16_t u : codepage::toUtf16(utf8))
+        out.push_back(static_cast<char>(u));
+    return out;
+}
+
+TEST(LegacyText, TheSettingsReadAndWriteTheirCodePage) {
+    const std::string bjork = u8s(u8"Björk"), tokyo = u8s(u8"東京");
+    EXPECT_EQ(decodeLegacy(codepage::encode(tokyo), LegacyText::Cp932), tokyo);
+    EXPECT_EQ(decodeLegacy(latin1(bjork), LegacyText::Latin1), bjork);
+    EXPECT_EQ(encodeLegacy(bjork, LegacyText::Latin1), latin1(bjork));
+    EXPECT_EQ(encodeLegacy(tokyo, LegacyText::Latin1), "??");
+    EXPECT_EQ(encodeLegacy(bjork, LegacyText::Cp932), "Bj?rk");
+    // Auto writes code page 932 when it holds the text, else ISO-8859-1.
+    EXPECT_EQ(encodeLegacy(tokyo, LegacyText::Auto), codepage::encode(tokyo));
+    EXPECT_EQ(encodeLegacy(bjork, LegacyText::Auto), latin1(bjork));
+    EXPECT_TRUE(canEncodeLegacy(bjork, LegacyText::Auto));
+    EXPECT_FALSE(canEncodeLegacy(bjork + tokyo, LegacyText::Auto));
+    EXPECT_EQ(decodeLegacy("plain", LegacyText::Auto), "plain");
+    EXPECT_EQ(legacyTextFromName("latin1"), LegacyText::Latin1);
+    EXPECT_EQ(legacyTextFromName(""), LegacyText::Auto);
+}
+
+TEST(LegacyText, AutoReadsAtLeast99PercentOfEachKindRightAndReadsBackWhatItWrites) {
+    std::ifstream corpus(std::string(TAGSHELF_SOURCE_DIR) + "/tests/core/legacy_text_corpus.txt");
+    ASSERT_TRUE(corpus);
+    int right[2] = {0, 0}, total[2] = {0, 0};
+    for (std::string line; std::getline(corpus, line);) {
+        if (line.size() < 3 || line[0] == '#') continue;
+        const bool japanese = line[0] == 'J';
+        const std::string text = line.substr(2);
+        const std::string bytes = japanese ? codepage::encode(text) : latin1(text);
+        ++total[japanese];
+        if (decodeLegacy(bytes, LegacyText::Auto) == text) ++right[japanese];
+        EXPECT_EQ(decodeLegacy(encodeLegacy(text, LegacyText::Auto), LegacyText::Auto), text)
+            << text;
+    }
+    for (int kind : {0, 1}) {
+        EXPECT_GE(total[kind], 200);
+        EXPECT_GE(right[kind] * 100, total[kind] * 99) << (kind ? "Japanese" : "Western");
+    }
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // The writers on real files: where the ID3v1 block goes, removing an ID3v2 tag,
-// the permissions kept, and round trips through the readers.
+// the permissions kept, round trips through the readers, and the frames the
+// writer does not write kept across a rewrite.
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "id3/apply_edit.h"
+#include "id3/frame_carry.h"
 #include "id3/reader.h"
 #include "id3/writer.h"
 #include "tests/support/tag_builder.h"
@@ -14,23 +17,13 @@
 namespace tagshelf {
 namespace {
 
-using test::Bytes;
-using test::concat;
-using test::raw;
-using test::readFile;
-
-std::string utf8(const char8_t* s) {
-    return reinterpret_cast<const char*>(s);
-}
+using namespace test;
 
 TEST(Placement, Id3v1BlockAndTagRemoval) {
-    const Bytes audio = test::fakeAudio(20000, 7);
-    const Bytes oldV1 =
-        test::id3v1Trailer({raw("Old"), {}, {}, raw("1999"), {}, std::uint8_t{3}, 17});
-    const Bytes oldV2 = test::Id3v2Builder(3)
-                            .frame(test::frameV23("TIT2", test::sjisText("Old")))
-                            .padding(300)
-                            .build();
+    const Bytes audio = fakeAudio(20000, 7);
+    const Bytes oldV1 = id3v1Trailer({raw("Old"), {}, {}, raw("1999"), {}, std::uint8_t{3}, 17});
+    const Bytes oldV2 =
+        Id3v2Builder(3).frame(frameV23("TIT2", sjisText("Old"))).padding(300).build();
     const std::int64_t afterV2 = static_cast<std::int64_t>(oldV2.size()) + 1;
     EditFields fields;
     fields.txtTitle = "New";
@@ -58,10 +51,10 @@ TEST(Placement, Id3v1BlockAndTagRemoval) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::TempDir dir;
+        TempDir dir;
         const std::string source = dir.file("a.mp3");
         const std::string target = dir.file(c.target);
-        test::writeFile(source, c.before);
+        writeFile(source, c.before);
         ::chmod(source.c_str(), 0604);
         const mode_t mask = ::umask(077);
         Status s = subWriteTag(target, source, c.newCode, c.oldCode, c.audioStart, {}, fields);
@@ -93,18 +86,18 @@ TEST(RoundTrip, EachVersionAndEncodingReadsBackWhatWasWritten) {
         {kID3v23, 0, false, "夜明けのうた|歌手|3/12|2003|1005|コメント\n二行目|(17)Rock 0"},
         {kID3v23, 1, true, "夜明けのうた|Ünïcødé|3/12|2003|1005|コメント\n二行目|(17)Rock 1"},
     };
-    const Bytes audio = test::fakeAudio(4000, 3);
+    const Bytes audio = fakeAudio(4000, 3);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.read);
-        test::TempDir dir;
+        TempDir dir;
         const std::string path = dir.file("a.mp3");
-        test::writeFile(path, audio);
+        writeFile(path, audio);
         EditFields f;
-        f.txtTitle = f.txtTIT2 = utf8(u8"夜明けのうた");
-        f.txtArtist = f.txtTPE1 = c.encoding ? utf8(u8"Ünïcødé") : utf8(u8"歌手");
+        f.txtTitle = f.txtTIT2 = u8s(u8"夜明けのうた");
+        f.txtArtist = f.txtTPE1 = c.encoding ? u8s(u8"Ünïcødé") : u8s(u8"歌手");
         f.txtYear = f.txtTYER = "2003";
-        f.txtComment = utf8(u8"コメント");
-        f.txtCOMM2 = utf8(u8"コメント\r\n二行目");
+        f.txtComment = u8s(u8"コメント");
+        f.txtCOMM2 = u8s(u8"コメント\r\n二行目");
         f.txtTrack = f.txtTRCK2 = "12";
         f.txtTRCK1 = "3";
         f.txtTDAT1 = "10";
@@ -115,7 +108,7 @@ TEST(RoundTrip, EachVersionAndEncodingReadsBackWhatWasWritten) {
         f.optEncode = c.encoding;
         Id3v2Tag old;
         old.Unsync = c.unsync;
-        old.CommentDesc = utf8(u8"説明");
+        old.CommentDesc = u8s(u8"説明");
         ASSERT_TRUE(subWriteTag(path, path, c.version, kNoTag, 1, old, f).ok());
         const FileTag tag = *fncReadFileTag(path);
         const Id3v1Tag& v1 = tag.v1;
@@ -133,6 +126,107 @@ TEST(RoundTrip, EachVersionAndEncodingReadsBackWhatWasWritten) {
         const Bytes after = readFile(path);
         ASSERT_EQ(after.size(), 10 + static_cast<std::size_t>(v2.TagSize) + audio.size());
         EXPECT_EQ(Bytes(after.end() - static_cast<long>(audio.size()), after.end()), audio);
+    }
+}
+
+// The frames of a tag as "ID:body bytes as text" (non-printable bytes as ".").
+std::vector<std::string> describe(const std::vector<RawFrame>& frames) {
+    std::vector<std::string> out;
+    for (const RawFrame& f : frames) {
+        std::string body;
+        for (std::uint8_t b : f.body)
+            body.push_back(b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.');
+        out.push_back(f.id + ":" + body);
+    }
+    return out;
+}
+
+TEST(FrameCarry, ARewriteKeepsTheOtherFramesByteForByte) {
+    const Bytes apic =
+        frameV23("APIC", concat({raw(std::string("\0image/png\0\3\0", 13)), fakeAudio(3000, 2)}));
+    const Bytes uslt = frameV23("USLT", commentBody(1, "jpn", utf16(""), utf16(u8s(u8"歌詞"))));
+    const Bytes other = frameV23("COMM", commentBody(0, "eng", raw("other"), raw("kept")));
+    const Bytes txxx = frameV23("TXXX", concat({{0}, raw("REPLAYGAIN"), {0}, raw("-6 dB")}));
+    FrameOptions discard;
+    discard.statusFlags = 0x80;
+    const Bytes gone = frameV23("TXXX", sjisText("gone"), discard);
+    TempDir dir;
+    const std::string path = dir.file("a.mp3");
+    writeFile(path, concat({Id3v2Builder(3)
+                                .frames({apic, other, uslt, gone, txxx,
+                                         frameV23("COMM", commentBody(0, "jpn", {}, raw("shown"))),
+                                         frameV23("TIT2", sjisText("old"))})
+                                .unsync()
+                                .build(),
+                            fakeAudio(2000)}));
+    EditFields f;
+    f.txtTIT2 = "new";
+    f.txtCOMM2 = "mine";
+    ASSERT_TRUE(fncApplyEdit(path, path, "ID3v23", kID3v23, f).ok());
+
+    const Bytes after = *fncReadID3v2Bytes(path);
+    const std::vector<RawFrame> frames = fncRawFrames(after);
+    ASSERT_GE(frames.size(), 4u);
+    const std::vector<Bytes> expected = {apic, other, uslt, txxx};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(concat({raw(frames[i].id),
+                          be32(static_cast<std::uint32_t>(frames[i].body.size())),
+                          {frames[i].status, frames[i].format},
+                          frames[i].body}),
+                  expected[i])
+            << frames[i].id;
+    }
+    const Id3v2Tag tag = parseID3v2(after);
+    EXPECT_EQ(tag.Title, "new");
+    EXPECT_EQ(tag.Comment, "mine");  // the writer's comment replaced the one shown
+}
+
+TEST(FrameCarry, EachConversionKeepsItsCounterpartsAndNamesTheRest) {
+    const Bytes jpeg = raw("\xFF\xD8\xFF");
+    const struct {
+        const char* name;
+        std::uint8_t from, to;
+        std::vector<RawFrame> old;
+        std::vector<std::string> kept;
+        std::string dropped;
+    } cases[] = {
+        {"2.4 to 2.3",
+         4,
+         3,
+         {{"TXXX", 0, 0, concat({{3}, raw("KEY"), {0}, raw("v")})},
+          {"TPE2", 0, 0, concat({{3}, raw(std::string("A\0B", 3))})},
+          {"TDRC", 0, 0, concat({{0}, raw("2004")})},
+          {"TSOP", 0, 0, concat({{0}, raw("sort")})},
+          {"TALB", 0, 0x09, concat({syncsafe(3), zlibCompress(raw("\0zz"))})},
+          {"PRIV", 0, 0x09, concat({syncsafe(4), zlibCompress(raw("data"))})},
+          {"GRP1", 0, 0, raw("x")}},
+         {"TXXX:...K.E.Y.....v.", "TPE2:...A./.B.", "PRIV:data"},
+         "TSOP, GRP1"},
+        {"2.2 to 2.3",
+         2,
+         3,
+         {{"PIC", 0, 0, concat({{0}, raw("JPG"), {3, 0}, jpeg})},
+          {"ULT", 0, 0, concat({{0}, raw("eng"), {0}, raw("la")})},
+          {"CRM", 0, 0, raw("x")}},
+         {"APIC:.image/jpeg......", "USLT:.eng.la"},
+         "CRM"},
+        {"2.3 to 2.2",
+         3,
+         2,
+         {{"APIC", 0, 0, concat({{0}, raw("image/png"), {0, 3, 0}, jpeg})},
+          {"PRIV", 0, 0, raw("x")},
+          {"TXXX", 0, 0x40, concat({{1}, raw("x")})}},
+         {"PIC:.PNG....."},
+         "PRIV, TXXX"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Carry carry = fncCarryFrames(c.old, c.from, c.to);
+        EXPECT_EQ(describe(carry.frames), c.kept);
+        std::string dropped;
+        for (const std::string& id : carry.dropped)
+            dropped += (dropped.empty() ? "" : ", ") + id;
+        EXPECT_EQ(dropped, c.dropped);
     }
 }
 
