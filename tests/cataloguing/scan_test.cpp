@@ -17,9 +17,13 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-TEST(Registering, EveryFileOnceSkippingWhatCannotBeRead) {
+class Registering : public ::testing::Test {
+  protected:
     CatalogueFixture f;
     MusicFolder t;
+};
+
+TEST_F(Registering, EveryFileOnceSkippingWhatCannotBeRead) {
     const std::string a = t.add("a.mp3"), b = t.add("b.mp3"), gone = t.dir("vanished.mp3");
     ScanReport r = registerFiles(f.cat, {a, gone, b, a}, nullptr);
     EXPECT_EQ(r.registered, 2);
@@ -31,9 +35,7 @@ TEST(Registering, EveryFileOnceSkippingWhatCannotBeRead) {
     EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
-TEST(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
-    CatalogueFixture f;
-    MusicFolder t;
+TEST_F(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
     f.toolkit.cancelAfter = 3;  // the third report answers "stop"
     auto progress = f.toolkit.beginProgress("x");
     ScanReport r = registerFiles(f.cat, t.addMany(5), progress.get());
@@ -43,9 +45,7 @@ TEST(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
     EXPECT_EQ(f.column("SELECT count(*) FROM FileList"), Texts{"2"});
 }
 
-TEST(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
-    CatalogueFixture f;
-    MusicFolder t;
+TEST_F(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
     const Texts files = t.addMany(3);
     f.cat.engine().setBusyTimeout(std::chrono::milliseconds(10));
     // Another program keeps a read of the catalogue open, so the commit can't take
@@ -68,9 +68,7 @@ TEST(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
     EXPECT_EQ(registerFiles(f.cat, files, nullptr).registered, 3);
 }
 
-TEST(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
-    CatalogueFixture f;
-    MusicFolder t;
+TEST_F(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
     f.exec("DROP TABLE FileList");
     ScanReport r = registerFiles(f.cat, t.addMany(3), nullptr);
     EXPECT_TRUE(r.stopped);
@@ -84,9 +82,7 @@ TEST(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
                "データベースを使えないため登録を中止しました。残りの2件は登録していません。"}));
 }
 
-TEST(Registering, NothingInterruptsAScanAndTheReportComesAfterItsProgress) {
-    CatalogueFixture f;
-    MusicFolder t;
+TEST_F(Registering, NothingInterruptsAScanAndTheReportComesAfterItsProgress) {
     const std::string refused =
         t.add("long.mp3",
               Id3v2Builder(3)
@@ -117,7 +113,7 @@ TEST(Registering, NothingInterruptsAScanAndTheReportComesAfterItsProgress) {
                   gone);
 }
 
-TEST(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
+TEST_F(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
     ScanReport r;
     for (int i = 1; i <= 7; ++i)
         r.unreadable.push_back("/f" + std::to_string(i));

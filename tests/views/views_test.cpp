@@ -1,5 +1,6 @@
-// Search, sort and the CSV file (byte for byte, and when it can't be written)
-// through the list presenter, on small catalogues.
+// The list presenter and the list operations on small catalogues: loading,
+// deleting, emptying, refreshing, search, sort, columns and the CSV file (byte for
+// byte, and when it can't be written).
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -17,11 +18,155 @@
 namespace tagshelf::test {
 namespace {
 
+using Texts = std::vector<std::string>;
+
+class ListPresenterTest : public ::testing::Test {
+  protected:
+    void addPaths(std::initializer_list<const char*> paths, const char* title = "t") {
+        for (const char* p : paths)
+            f.addRow({title, "", "", "", "", "", "", "", "", "", "", p});
+    }
+    // The values of one column of the rows shown.
+    Texts shown(std::string Record::*column = &Record::Title) const {
+        Texts out;
+        for (std::int64_t r = 1; r <= list.count(); ++r)
+            out.push_back(list.recordAt(r)->*column);
+        return out;
+    }
+    Texts shownPaths() const { return shown(&Record::FilePath); }
+    CatalogueFixture f;
+    ListPresenter list{f.cat};
+};
+
+TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
+    GridUpdate empty = list.load();
+    EXPECT_TRUE(empty.columns && empty.countLabel && !empty.rows);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+    EXPECT_EQ(list.visibleColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    addPaths({"/b.mp3", "/a.mp3"});
+    GridUpdate full = list.load();
+    EXPECT_TRUE(full.columns && full.rows && full.countLabel);
+    EXPECT_EQ(shownPaths(), (Texts{"/b.mp3", "/a.mp3"}));
+    EXPECT_EQ(list.countText(), "レコード件数：2件");
+    EXPECT_EQ(list.recordAt(0), nullptr);
+    EXPECT_EQ(list.recordAt(3), nullptr);
+}
+
+TEST_F(ListPresenterTest, AClickShowsThePathAndDeletingAsksAndReloads) {
+    addPaths({"/m/a.mp3", "/m/it's.mp3"});
+    list.load();
+    EXPECT_EQ(list.statusTextFor(2), "/m/it's.mp3");
+    EXPECT_EQ(list.statusTextFor(3), "");
+    f.toolkit.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+    GridUpdate update = list.deleteRecord(2);
+    EXPECT_EQ(f.toolkit.prompts(), Texts{"/m/it's.mp3のレコードを削除しますか？"});
+    EXPECT_TRUE(update.columns && update.rows && update.countLabel);
+    EXPECT_EQ(shownPaths(), Texts{"/m/a.mp3"});
+    EXPECT_EQ(list.countText(), "レコード件数：1件");
+    // Deleting the only record empties the grid; with no record nothing is asked.
+    update = list.deleteRecord(1);
+    EXPECT_TRUE(update.columns && !update.rows);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+    EXPECT_FALSE(list.deleteRecord(1).columns);
+    EXPECT_EQ(list.statusTextFor(1), "");
+    EXPECT_EQ(f.toolkit.messages.size(), 2u);
+}
+
+TEST_F(ListPresenterTest, EmptyingAnsweredNoReloadsAndYesEmptiesTheView) {
+    addPaths({"/1.mp3", "/2.mp3", "/3.mp3"});
+    list.load();
+    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    GridUpdate no = list.emptyCatalogue();
+    EXPECT_EQ(f.toolkit.prompts(), Texts{"FileListのテーブルを削除しますか？"});
+    EXPECT_TRUE(no.rows && no.clearStatus && !no.countLabel);
+    EXPECT_EQ(list.count(), 3);
+    GridUpdate yes = list.emptyCatalogue();
+    EXPECT_TRUE(yes.columns && yes.countLabel && yes.clearStatus && !yes.rows);
+    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
+    EXPECT_EQ(list.countText(), "レコード件数：0件");
+    list.emptyCatalogue();  // on an empty catalogue nothing is asked
+    EXPECT_EQ(f.toolkit.messages.size(), 2u);
+}
+
+TEST_F(ListPresenterTest, RefreshingShowsRowsAddedAndEmptiesWithTheCatalogue) {
+    list.load();
+    EXPECT_FALSE(list.refresh().columns);  // nothing shown, nothing to show
+    addPaths({"/a.mp3"});
+    EXPECT_TRUE(list.refresh().rows);
+    EXPECT_EQ(shownPaths(), Texts{"/a.mp3"});
+    f.exec("DELETE FROM FileList");
+    EXPECT_TRUE(list.showWholeCatalogue().countLabel);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_FALSE(list.searchMode());
+}
+
+TEST_F(ListPresenterTest, AnEditRefreshesASearchResultByRunningTheSearchAgain) {
+    addPaths({"/1.mp3"}, "apple");
+    addPaths({"/2.mp3"}, "banana");
+    addPaths({"/3.mp3"}, "cherry");
+    list.load();
+    ASSERT_TRUE(list.search("an").rows);
+    ASSERT_EQ(shownPaths(), Texts{"/2.mp3"});
+    f.exec("UPDATE FileList SET Title = 'mango' WHERE FilePath = '/3.mp3'");
+    GridUpdate update = list.refreshAfterEdit("an");
+    EXPECT_TRUE(update.columns && update.rows && list.searchMode());
+    EXPECT_EQ(shownPaths(), (Texts{"/2.mp3", "/3.mp3"}));
+    EXPECT_EQ(list.countText(), "レコード件数：3件");  // a search leaves the label alone
+}
+
+class ListOpsTest : public ListPresenterTest {
+  protected:
+    ListOpsTest() { addPaths({"/m/a.mp3", "/m/it's.mp3", "/m/c.mp3"}); }
+    Texts paths() { return f.column("SELECT FilePath FROM FileList ORDER BY rowid"); }
+};
+
+TEST_F(ListOpsTest, DeletingARecordAsksWithTheQuestionIconAndActsOnYesOnly) {
+    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    subDbDelete(f.cat, "/m/it's.mp3", "FileList");
+    EXPECT_EQ(paths().size(), 3u);
+    subDbDelete(f.cat, "/m/it's.mp3", "FileList");
+    EXPECT_EQ(paths(), (Texts{"/m/a.mp3", "/m/c.mp3"}));
+    ASSERT_EQ(f.toolkit.messages.size(), 2u);
+    const auto& m = f.toolkit.messages[0];
+    EXPECT_EQ(m.prompt, "/m/it's.mp3のレコードを削除しますか？");
+    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(m.icon, MsgIcon::Question);
+    EXPECT_EQ(m.defaultAnswer, MsgAnswer::Yes);
+}
+
+TEST_F(ListOpsTest, EmptyingATableAsksByItsNameButTheResultTableIsEmptiedSilently) {
+    subDbDelete(f.cat, "/m/other.mp3", "FileList");  // no row carries it: nothing asked
+    EXPECT_TRUE(f.toolkit.messages.empty());
+    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    subDbDelete(f.cat, "", "FileList");
+    EXPECT_EQ(paths().size(), 3u);
+    subDbDelete(f.cat, "", "FileList");
+    EXPECT_TRUE(paths().empty());
+    EXPECT_EQ(f.toolkit.prompts(), Texts(2, "FileListのテーブルを削除しますか？"));
+    EXPECT_EQ(fncDbReadCount(f.cat, "GENRE"), 126);  // only FileList's rows go
+    subDbDelete(f.cat, "", "FileList");              // an empty table: nothing asked
+    subDbDelete(f.cat, "/m/a.mp3", "FileList");
+    EXPECT_EQ(f.toolkit.messages.size(), 2u);
+
+    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
+    f.addRow({"x"}, "List");
+    subDbDelete(f.cat, "", "List");
+    EXPECT_EQ(f.toolkit.messages.size(), 2u);
+    EXPECT_EQ(fncDbReadCount(f.cat, "List"), 0);
+}
+
+TEST_F(ListOpsTest, DroppingTheResultTable) {
+    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
+    subDbDropTable(f.cat, "List");
+    EXPECT_TRUE(fncNoTable(f.cat, "List"));
+    subDbDropTable(f.cat, "List");  // absent: nothing happens
+    EXPECT_TRUE(f.toolkit.messages.empty());
+    EXPECT_FALSE(fncNoTable(f.cat, "FileList"));
+}
+
 namespace fs = std::filesystem;
 
-using Titles = std::vector<std::string>;
-
-class SearchSortTest : public ::testing::Test {
+class SearchSortTest : public ListPresenterTest {
   protected:
     SearchSortTest() {
         // Title, Artist, Album, Trak, Year, Day, Genre, GenreNo, Comment, Encode,
@@ -34,22 +179,14 @@ class SearchSortTest : public ::testing::Test {
         f.addRow({"Twin", "", "rain", "", "", "", "", "", "", "", "", "/a.mp3"});
         list.load();
     }
-    Titles shown() const {
-        Titles out;
-        for (std::int64_t r = 1; r <= list.count(); ++r)
-            out.push_back(list.recordAt(r)->Title);
-        return out;
-    }
-    Titles resultTable() { return f.column("SELECT Title FROM List ORDER BY rowid"); }
+    Texts resultTable() { return f.column("SELECT Title FROM List ORDER BY rowid"); }
 
-    CatalogueFixture f;
-    ListPresenter list{f.cat};
-    const Titles stored{"Rain", "Sun", "100% Pure", "ÄRGER", "Twin"};
+    const Texts stored{"Rain", "Sun", "100% Pure", "ÄRGER", "Twin"};
 };
 
 TEST_F(SearchSortTest, HitsComeInPassOrderOncePerPathMatchedLiterally) {
-    const std::pair<const char*, Titles> cases[] = {
-        // Titles first, then the artist hits not yet listed; "Twin" (album) has a
+    const std::pair<const char*, Texts> cases[] = {
+        // Texts first, then the artist hits not yet listed; "Twin" (album) has a
         // path already listed; full-width letters don't fold; paths aren't searched.
         {"rain", {"Rain", "Sun"}},
         {"RAIN", {"Rain", "Sun"}},
@@ -94,8 +231,8 @@ TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
     EXPECT_EQ(f.toolkit.messages[1].prompt.rfind("fncInWk : エラー : ", 0), 0u);
     EXPECT_EQ(f.toolkit.prompts().back(), "ワークテーブルへのデータ挿入に失敗しました");
     EXPECT_TRUE(list.searchMode());
-    EXPECT_EQ(shown(), (Titles{"Rain", "Sun"}));
-    EXPECT_EQ(resultTable(), (Titles{"Rain", "Sun"}));
+    EXPECT_EQ(shown(), (Texts{"Rain", "Sun"}));
+    EXPECT_EQ(resultTable(), (Texts{"Rain", "Sun"}));
 
     // A result table that can't be made, from the whole catalogue.
     list.showWholeCatalogue();
@@ -108,7 +245,7 @@ TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
 }
 
 TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
-    const std::pair<const char*, Titles> cases[] = {
+    const std::pair<const char*, Texts> cases[] = {
         // "10" before "2"; equal values keep their stored order.
         {"トラック", {"Sun", "Twin", "100% Pure", "Rain", "ÄRGER"}},
         {"アルバム", {"Sun", "ÄRGER", "Rain", "100% Pure", "Twin"}},
@@ -121,11 +258,11 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
     // A search sorts its hits by the remembered column; a sort in search mode
     // sorts only the hits.
     list.search("rain");
-    EXPECT_EQ(shown(), (Titles{"Rain", "Sun"}));
+    EXPECT_EQ(shown(), (Texts{"Rain", "Sun"}));
     list.sort("アルバム");
-    EXPECT_EQ(shown(), (Titles{"Sun", "Rain"}));
+    EXPECT_EQ(shown(), (Texts{"Sun", "Rain"}));
     list.search("1");
-    EXPECT_EQ(shown(), (Titles{"Sun", "Rain", "100% Pure"}));
+    EXPECT_EQ(shown(), (Texts{"Sun", "Rain", "100% Pure"}));
     // Going back shows the stored order and keeps the column.
     list.showWholeCatalogue();
     EXPECT_EQ(shown(), stored);
@@ -137,7 +274,7 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
     visible[2] = true;
     GridUpdate update = list.showColumns(visible);
     EXPECT_TRUE(update.columns && update.rows && !update.countLabel && list.searchMode());
-    EXPECT_EQ(shown(), (Titles{"Sun", "Rain"}));
+    EXPECT_EQ(shown(), (Texts{"Sun", "Rain"}));
     EXPECT_EQ(list.visibleCaptions(), std::vector<std::string>{"アルバム"});
     list.showWholeCatalogue();
     EXPECT_TRUE(list.showColumns(visible).countLabel);
@@ -153,7 +290,7 @@ class FullDisk : public fileops::FileSystem {
     }
 };
 
-class CsvExportTest : public ::testing::Test {
+class CsvExportTest : public ListPresenterTest {
   protected:
     CsvExportTest() {
         f.addRow({"Blue", "歌手", " ", "1", "2003", "1225", "ロック", "17", " ", "0", "ID3v23",
@@ -164,9 +301,6 @@ class CsvExportTest : public ::testing::Test {
         list.load();
     }
     std::string out() const { return f.dir.file("out.csv"); }
-
-    CatalogueFixture f;
-    ListPresenter list{f.cat};
 };
 
 const std::string kAmber =
