@@ -151,8 +151,8 @@ TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {
     EXPECT_EQ(w.grd_FileList->pos(), QPoint(w.twips(240), w.twips(600)));
     w.resize(100, 100);
     QApplication::processEvents();
-    EXPECT_EQ(w.width(), w.twips(MainWindow::kMinWidthTwips));
-    EXPECT_EQ(w.height(), w.twips(MainWindow::kMinHeightTwips));
+    EXPECT_EQ(w.size(),
+              QSize(w.twips(MainWindow::kMinWidthTwips), w.twips(MainWindow::kMinHeightTwips)));
     EXPECT_EQ(w.cmd_Redo->x(), w.width() - w.twips(1470));
     w.close();
 }
@@ -163,9 +163,7 @@ TEST(MainWindow, ClosingDropsTheResultTable) {
     MainWindow w(f.cat);
     w.show();
     w.Quit_Click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(fncNoTable(f.cat, "List"));
-    EXPECT_FALSE(fncNoTable(f.cat, "FileList"));
+    EXPECT_TRUE(!w.isVisible() && fncNoTable(f.cat, "List") && !fncNoTable(f.cat, "FileList"));
 }
 
 TEST(MainWindow, AMissingCatalogueIsReportedOnceAndTheWindowStillOpens) {
@@ -323,8 +321,7 @@ TEST_F(MainWindowViewsTest, EnterMovesToSearchAndASecondEnterShowsTheHits) {
     send(w.cmd_Search, QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
     EXPECT_EQ(gridColumn(w, 1), (Texts{"Rain", "Sun"}));
     EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：3件"));
-    // Going back to the box by hand empties it; coming back from another window
-    // does not.
+    // Going back to the box by hand empties it; from another window it does not.
     send(w.txtSearch, QFocusEvent(QEvent::FocusIn, Qt::ActiveWindowFocusReason));
     EXPECT_EQ(w.txtSearch->text(), QStringLiteral("RAIN"));
     send(w.txtSearch, QFocusEvent(QEvent::FocusIn, Qt::MouseFocusReason));

@@ -15,8 +15,7 @@
 namespace tagshelf {
 namespace {
 
-// Checks, once the message is up, that it is the window on top at its own middle
-// and that no progress dialog covers it, then presses Return on it.
+// Once the message is up: it is the window on top at its middle; Return closes it.
 void answerOnTop(int afterMs, bool& checked) {
     QTimer::singleShot(afterMs, [&checked] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

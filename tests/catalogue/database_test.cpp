@@ -12,6 +12,7 @@
 namespace tagshelf::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 
 TEST(Schema, CreatesFileListWithItsColumnsInOrderAndTheGenreTable) {
@@ -24,8 +25,7 @@ TEST(Schema, CreatesFileListWithItsColumnsInOrderAndTheGenreTable) {
     EXPECT_EQ(f.column("SELECT Genre FROM GENRE ORDER BY GenreNo"),
               Texts(genres.begin(), genres.begin() + 126));
     EXPECT_EQ(f.column("SELECT min(GenreNo) || '-' || max(GenreNo) FROM GENRE"), Texts{"0-125"});
-    EXPECT_TRUE(genres[126].empty());
-    EXPECT_TRUE(f.toolkit.messages.empty());
+    EXPECT_TRUE(genres[126].empty() && f.toolkit.messages.empty());
 }
 
 TEST(Schema, ASecondStartChangesNothingInTheFile) {
@@ -44,10 +44,10 @@ TEST(Schema, TableNamesAreComparedExactlyAndOnlyTablesCount) {
                             "CREATE TABLE counter (id INTEGER PRIMARY KEY AUTOINCREMENT)",
                             "INSERT INTO counter DEFAULT VALUES"})
         f.exec(sql);
-    EXPECT_FALSE(fncNoTable(f.cat, "filelist"));
-    EXPECT_TRUE(fncNoTable(f.cat, "FileList"));
-    EXPECT_TRUE(fncNoTable(f.cat, "Shown"));
-    EXPECT_TRUE(fncNoTable(f.cat, "sqlite_sequence"));
+    std::string absent;
+    for (const char* name : {"filelist", "FileList", "Shown", "sqlite_sequence"})
+        absent += fncNoTable(f.cat, name) ? 'Y' : '-';
+    EXPECT_EQ(absent, "-YYY");
     // The engine refuses the table whose name differs only in case.
     Status s = fncCreateTable(f.cat, "FileList");
     ASSERT_FALSE(s.ok());
@@ -81,8 +81,7 @@ TEST(Schema, ACatalogueOfAnEarlierBuildIsMigratedWithItsRows) {
     const std::string other = "CREATE TABLE List (Title TEXT CHECK (length(Title) <= 1))";
     f.exec(old);
     f.exec(other);
-    const std::vector<std::string> longComment{
-        "long", "", "", "", "", "", "", "", std::string(31, 'c')};
+    const Texts longComment{"long", "", "", "", "", "", "", "", std::string(31, 'c')};
     f.addRow({"kept"});
     EXPECT_THROW(f.addRow(longComment), std::runtime_error);
     ASSERT_TRUE(subCreateTables(f.cat));
@@ -97,7 +96,7 @@ TEST(Schema, ACatalogueOfAnEarlierBuildIsMigratedWithItsRows) {
 
 TEST(Connection, AMissingCatalogueIsReportedAndNeverCreated) {
     CatalogueFixture f(false);
-    std::filesystem::remove(f.dbPath());
+    fs::remove(f.dbPath());
     EXPECT_FALSE(fncNoTable(f.cat, "FileList"));  // nothing to create in a missing file
     EXPECT_TRUE(f.toolkit.messages.empty());
     DbConnection conn;
@@ -106,7 +105,7 @@ TEST(Connection, AMissingCatalogueIsReportedAndNeverCreated) {
         f.toolkit.prompts(),
         Texts{"fncDbOpen : エラー :  14が発生しました。 : unable to open database fileSQLite"});
     EXPECT_EQ(f.toolkit.messages[0].buttons, MsgButtons::Ok);
-    EXPECT_FALSE(std::filesystem::exists(f.dbPath()));
+    EXPECT_FALSE(fs::exists(f.dbPath()));
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
 }
 
@@ -126,16 +125,16 @@ TEST(Connection, ACatalogueRemovedOrReplacedWhileOpenIsNoticed) {
     CatalogueFixture f;
     f.addRow({"kept"});
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 1);
-    std::filesystem::remove(f.dbPath());
+    fs::remove(f.dbPath());
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
     EXPECT_EQ(f.toolkit.prompts().at(0).rfind("fncDbOpen : ", 0), 0u);
     // A new file in its place is a new catalogue, also when it was moved there.
     writeText(f.dbPath(), "");
     EXPECT_TRUE(fncNoTable(f.cat, "FileList"));
     ASSERT_TRUE(fncCreateTable(f.cat, "FileList").ok());
-    std::filesystem::copy_file(f.dbPath(), f.dbPath() + ".other");
+    fs::copy_file(f.dbPath(), f.dbPath() + ".other");
     f.addRow({"only in the first"});
-    std::filesystem::rename(f.dbPath() + ".other", f.dbPath());
+    fs::rename(f.dbPath() + ".other", f.dbPath());
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
 }
 
@@ -144,7 +143,7 @@ TEST(Connection, AReadOnlyCatalogueCanBeReadButNotChanged) {
     f.addRow({"a"});
     f.cat.engine().close();
     openUp(f.dir.path());
-    std::filesystem::permissions(f.dbPath(), std::filesystem::perms(0444));
+    fs::permissions(f.dbPath(), fs::perms(0444));
     const Bytes before = readFile(f.dbPath());
     EXPECT_EQ(runUnprivileged([&] {
                   ScriptedToolkit tk;
@@ -179,15 +178,10 @@ TEST(Batch, CommitsWhileItRunsSoOtherConnectionsSeeTheRows) {
     f.cat.engine().commitInterval = std::chrono::milliseconds(0);
     BatchScope batch(f.cat);
     f.addRow({"early"});
-    // A separate SQLite connection sees only committed rows.
-    sqlite3* other = nullptr;
-    sqlite3_open_v2(f.dbPath().c_str(), &other, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(other, "SELECT count(*) FROM FileList", -1, &st, nullptr);
-    EXPECT_EQ(sqlite3_step(st), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(st, 0), 1);
-    sqlite3_finalize(st);
-    sqlite3_close(other);
+    ScriptedToolkit tk;  // another connection sees only committed rows
+    Catalogue other(tk);
+    other.fileOverride = f.dbPath();
+    EXPECT_EQ(fncDbReadCount(other, "FileList"), 1);
 }
 
 TEST(RecordList, LoadsEveryRowInStoredOrderWithASpareEntry) {
@@ -226,10 +220,7 @@ TEST(RecordList, CountsTablesAndSelectStatements) {
               0u);
 }
 
-namespace fs = std::filesystem;
-
-// A start in a program folder ".../TagShelf" holding an empty catalogue file, with
-// a process list holding this copy only.
+// A start in ".../TagShelf" with an empty catalogue file and this copy running alone.
 class StartupTest : public ::testing::Test {
   protected:
     StartupTest() : state(toolkit) {
@@ -278,15 +269,13 @@ TEST_F(StartupTest, ASecondCopyEndsSilently) {
     fs::create_directory(proc.path() / "200");
     fs::create_symlink("/usr/local/TagShelf.bin", proc.path() / "200" / "exe");
     EXPECT_EQ(start(dir.str()), StartResult::AlreadyRunning);
-    EXPECT_TRUE(toolkit.messages.empty());
-    EXPECT_FALSE(fs::exists(ini));
+    EXPECT_TRUE(toolkit.messages.empty() && !fs::exists(ini));
 }
 
 TEST_F(StartupTest, AMissingCatalogueIsNotCreatedAndStartGoesOn) {
     fs::remove(db);
     ASSERT_EQ(start(dir.str()), StartResult::Run);
-    EXPECT_FALSE(fs::exists(db));
-    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_TRUE(!fs::exists(db) && toolkit.messages.empty());
 }
 
 TEST_F(StartupTest, ATableInOtherLetterCaseIsReportedAndStartGoesOn) {

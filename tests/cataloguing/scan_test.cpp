@@ -48,8 +48,7 @@ TEST_F(Registering, CancellingStopsAfterTheCurrentFileAndKeepsWhatWasStored) {
 TEST_F(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
     const Texts files = t.addMany(3);
     f.cat.engine().setBusyTimeout(std::chrono::milliseconds(10));
-    // Another program keeps a read of the catalogue open, so the commit can't take
-    // the file.
+    // Another program's open read of the catalogue keeps the commit from the file.
     sqlite3* reader = nullptr;
     sqlite3_open_v2(f.dbPath().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr);
     ASSERT_EQ(
@@ -126,7 +125,7 @@ TEST_F(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> collect(const std::string& folder) {
+Texts collect(const std::string& folder) {
     FileCollection c;
     subGetFiles(c, folder, true);
     return c.files;
@@ -139,12 +138,11 @@ TEST(FolderScan, SubfoldersComeFirstDepthFirstAndHiddenEntriesAreLeftOut) {
     for (const char* other : {"notes.txt", "a.mp3.bak", ".hidden.mp3", ".folder/inside.mp3"})
         t.add(other);
     fs::create_directories(t.dir("album.mp3"));  // a folder, not a file
-    EXPECT_EQ(collect(t.root.str()), (std::vector<std::string>{c, b, d, a, e}));
-    // The folder may be given with its trailing separator; without subfolders
-    // only its own files count.
+    EXPECT_EQ(collect(t.root.str()), (Texts{c, b, d, a, e}));
+    // A trailing separator is fine; without subfolders only its own files count.
     FileCollection own;
     subGetFiles(own, t.root.str() + "/", false);
-    EXPECT_EQ(own.files, (std::vector<std::string>{a, e}));
+    EXPECT_EQ(own.files, (Texts{a, e}));
     EXPECT_EQ(a, t.root.str() + "/a.mp3");
 }
 
@@ -154,7 +152,7 @@ TEST(FolderScan, LinksAreFollowedAndALoopIsScannedOnce) {
     fs::create_directory_symlink(t.dir("music"), t.dir("music/again"));  // a loop
     fs::create_symlink(a, t.dir("music/link.mp3"));
     fs::create_symlink(t.dir("missing.mp3"), t.dir("music/dangling.mp3"));
-    EXPECT_EQ(collect(t.dir("music")), (std::vector<std::string>{a, t.dir("music/link.mp3")}));
+    EXPECT_EQ(collect(t.dir("music")), (Texts{a, t.dir("music/link.mp3")}));
 }
 
 TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
@@ -166,9 +164,7 @@ TEST(FolderScan, AFolderThatCannotBeReadIsCountedAndSkipped) {
     EXPECT_EQ(runUnprivileged([&] {
                   FileCollection c;
                   subGetFiles(c, t.root.str(), true);
-                  return c.files == std::vector<std::string>{a} &&
-                                 c.unreadableFolders ==
-                                     std::vector<std::string>{t.dir("closed") + "/"}
+                  return c.files == Texts{a} && c.unreadableFolders == Texts{t.dir("closed") + "/"}
                              ? 0
                              : 1;
               }),
@@ -188,15 +184,14 @@ TEST(DropRules, Mp3NamesAndFolderLikeNamesExpandInOrder) {
     FileCollection c =
         collectDropped({t.dir("SONG2.MP3"), song, t.dir("album"), t.add("readme", raw("text")),
                         t.dir("no such folder"), song});
-    EXPECT_EQ(c.files, (std::vector<std::string>{song, inTree, song}));
+    EXPECT_EQ(c.files, (Texts{song, inTree, song}));
     EXPECT_TRUE(c.unreadableFolders.empty());
 }
 
 TEST(FolderScan, PseudoFileSystemsAreNotEnteredAndTheSearchCanBeCancelled) {
     FileCollection proc;
     subGetFiles(proc, "/proc", true);
-    EXPECT_TRUE(proc.files.empty());
-    EXPECT_TRUE(proc.unreadableFolders.empty());
+    EXPECT_TRUE(proc.files.empty() && proc.unreadableFolders.empty());
 
     MusicFolder t;
     for (int i = 0; i < 5; ++i)
@@ -208,22 +203,21 @@ TEST(FolderScan, PseudoFileSystemsAreNotEnteredAndTheSearchCanBeCancelled) {
     subGetFiles(c, t.root.str(), true, progress.get());
     EXPECT_TRUE(c.cancelled);
     EXPECT_EQ(c.files.size(), 1u);  // the third folder reached asked to stop
-    EXPECT_TRUE(isHiddenOrSystem(0x02));
-    EXPECT_TRUE(isHiddenOrSystem(0x04));
+    EXPECT_TRUE(isHiddenOrSystem(0x02) && isHiddenOrSystem(0x04));
     EXPECT_FALSE(isHiddenOrSystem(0x01 | 0x10 | 0x20));  // read-only, folder, archive
 }
 
 // Each write, flush and truncation of a scan's catalogue fails in turn (and all
 // after it, as a full disk stays full): one message, the committed rows kept and
 // counted, a sound catalogue, and a later scan registers exactly the rest.
-ScanReport scan(CatalogueFixture& f, const std::vector<std::string>& files) {
+ScanReport scan(CatalogueFixture& f, const Texts& files) {
     f.cat.engine().commitInterval = std::chrono::milliseconds(0);  // a batch per file
     return registerFiles(f.cat, files, nullptr);
 }
 
 TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
     MusicFolder t;
-    const std::vector<std::string> files = t.addMany(6);
+    const Texts files = t.addMany(6);
     FaultyVfs vfs;
     std::size_t calls = 0;
     {
@@ -247,7 +241,7 @@ TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
             f.cat.engine().close();
             vfs.failFrom = 0;
             const auto stored = f.column("SELECT FilePath FROM FileList ORDER BY rowid");
-            EXPECT_EQ(f.column("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+            EXPECT_EQ(f.column("PRAGMA integrity_check"), Texts{"ok"});
             EXPECT_EQ(r.registered, static_cast<long>(stored.size()));
             EXPECT_TRUE(std::equal(stored.begin(), stored.end(), files.begin()));
             showScanReport(f.cat, r);

@@ -11,7 +11,6 @@
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/tag_builder.h"
-#include "tests/support/test_support.h"
 
 namespace tagshelf::test {
 namespace {

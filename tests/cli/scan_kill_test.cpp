@@ -35,8 +35,7 @@ void makeCatalogue(const std::string& db) {
     subCreateTables(cat);
 }
 
-// The paths the catalogue holds, opened as the next start opens it (a journal
-// left by the kill is played back); fails the test when it is not sound.
+// The paths held, opened as a start would (a journal is played back); sound or fails.
 std::set<std::string> rowsAfterKill(const std::string& db) {
     sqlite3* conn = nullptr;
     EXPECT_EQ(sqlite3_open_v2(db.c_str(), &conn, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);

@@ -36,8 +36,7 @@ bool sameTag(const Tag& a, const Tag& b) {
     return fieldTexts(a) == fieldTexts(b);
 }
 
-// The fields named in `like` ("Title=x|Artist=y") in the same form, to compare
-// with it; a name the tag does not have gives "?".
+// The fields named in `like` ("Title=x|Artist=y") in that form; unknown names "?".
 template <typename Tag>
 std::string namedFields(const Tag& t, const std::string& like) {
     const auto all = fieldTexts(t);

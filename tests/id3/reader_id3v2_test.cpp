@@ -290,14 +290,13 @@ TEST(Id3v2ReaderTest, Version4) {
         {"padding ends the walk", tagOf(4, {t4("TIT2", 0, raw("a"))}, 30), "Title=a"},
     });
     const Bytes withFooter = Id3v2Builder(4).frame(t4("TIT2", 0, raw("x"))).footer().build();
-    Id3v2Tag tag = readV2(concat({withFooter, fakeAudio(100)}));
-    EXPECT_EQ(audioStartOf(tag), static_cast<std::int64_t>(withFooter.size()) + 1);
+    EXPECT_EQ(audioStartOf(readV2(concat({withFooter, fakeAudio(100)}))),
+              static_cast<std::int64_t>(withFooter.size()) + 1);
 }
 
 TEST(Id3v2ReaderTest, TheWalk) {
-    // The padding size puts the walk's end just after or on the second frame's
-    // header: the walk goes on while the next frame's 0-based offset is below
-    // TagSize + 9 - padding.
+    // The walk goes on while the next frame's 0-based offset is below TagSize + 9 -
+    // padding: the padding puts its end just after or on the second frame's header.
     const Bytes one = f3("TIT2", "one"), two = f3("TPE1", "two");
     auto padded = [&](std::size_t p) {  // the padding size is read 7 bits a byte
         const auto weighted = static_cast<std::uint32_t>(((p / 128) << 8) | (p % 128));

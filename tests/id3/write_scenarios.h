@@ -16,10 +16,8 @@
 
 namespace tagshelf::test {
 
-// Records the kind of every call; `before` runs before each with its number
-// (1-based) and makes it fail with ENOSPC by giving true. A failing write or copy
-// first does half its work, as a full disk does. With `noCopyRange` the in-kernel
-// copy is reported unsupported (and not counted).
+// Names every call; `before` (given the 1-based number) fails it with ENOSPC by
+// giving true, a write or copy after half its work. `noCopyRange`: no in-kernel copy.
 class StepFileSystem : public fileops::FileSystem {
   public:
     bool noCopyRange = false;

@@ -14,10 +14,7 @@
 namespace tagshelf {
 namespace {
 
-using test::Bytes;
-using test::Outcome;
-using test::Scenario;
-using test::scenarios;
+using namespace test;
 
 // Failures that need not stop the write: closing after the flush, checking a
 // path, and every step once the new content is in place (after the rename, or
@@ -35,9 +32,9 @@ class EveryStepFails : public ::testing::TestWithParam<bool> {};
 TEST_P(EveryStepFails, TheOriginalStaysAndNothingIsLeftBeside) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
-        test::StepFileSystem counter;
+        StepFileSystem counter;
         counter.noCopyRange = GetParam();
-        const Outcome good = run(s, counter, test::TempDir());
+        const Outcome good = run(s, counter, TempDir());
         ASSERT_TRUE(good.status.ok());
         std::set<std::string> names{"a.mp3", s.target, s.link.empty() ? "a.mp3" : s.link};
         for (const auto& [name, bytes] : good.files)
@@ -47,10 +44,9 @@ TEST_P(EveryStepFails, TheOriginalStaysAndNothingIsLeftBeside) {
             EXPECT_EQ(good.files.at("a.mp3"), good.files.at(s.link));
         }
         fileops::FileSystem real;  // with the in-kernel copy
-        EXPECT_EQ(good.files, run(s, real, test::TempDir()).files);
+        EXPECT_EQ(good.files, run(s, real, TempDir()).files);
         if (s.name == std::string_view("rewrite")) {
-            // Permissions, the flush of the new file, the rename over the
-            // original, then the flush of the folder.
+            // Permissions, flush, rename over the original, flush of the folder.
             const auto& n = counter.names;
             const auto sync = std::find(std::find(n.begin(), n.end(), "fchmod"), n.end(), "fsync");
             EXPECT_LT(std::find(std::find(sync, n.end(), "rename"), n.end(), "fsync"), n.end());
@@ -59,10 +55,10 @@ TEST_P(EveryStepFails, TheOriginalStaysAndNothingIsLeftBeside) {
         for (std::size_t i = 1; i <= counter.names.size(); ++i) {
             const std::string& call = counter.names[i - 1];
             SCOPED_TRACE("call " + std::to_string(i) + ": " + call);
-            test::StepFileSystem fs;
+            StepFileSystem fs;
             fs.noCopyRange = GetParam();
             fs.before = [i](std::size_t call) { return call == i; };
-            const Outcome o = run(s, fs, test::TempDir());
+            const Outcome o = run(s, fs, TempDir());
             const bool harmless = mayFailHarmlessly(counter.names, i);
             if (o.status.ok()) {
                 EXPECT_TRUE(harmless);
@@ -72,7 +68,7 @@ TEST_P(EveryStepFails, TheOriginalStaysAndNothingIsLeftBeside) {
             failed.insert(call);
             EXPECT_TRUE(harmless || o.status.error().number == ENOSPC);
             EXPECT_FALSE(o.status.error().step.empty());
-            EXPECT_EQ(o.files, test::original(s));
+            EXPECT_EQ(o.files, original(s));
         }
         for (std::size_t i = 1; i <= counter.names.size(); ++i) {
             const std::string& call = counter.names[i - 1];
@@ -86,11 +82,11 @@ INSTANTIATE_TEST_SUITE_P(CopyInKernelOrThroughBuffers, EveryStepFails, ::testing
 
 TEST(Refused, AnExistingTargetAPathThatIsNoFileAndAFileThatNoLongerEndsInATag) {
     const std::vector<Scenario> all = scenarios(1000);
-    test::TempDir dir;
-    const Bytes other = test::raw("someone else's"), audio = test::fakeAudio(4000, 3);
-    test::writeFile(dir.file("a.mp3"), all[3].before);
-    test::writeFile(dir.file("b.mp3"), other);
-    test::writeFile(dir.file("audio.mp3"), audio);
+    TempDir dir;
+    const Bytes other = raw("someone else's"), audio = fakeAudio(4000, 3);
+    writeFile(dir.file("a.mp3"), all[3].before);
+    writeFile(dir.file("b.mp3"), other);
+    writeFile(dir.file("audio.mp3"), audio);
     ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
     std::filesystem::create_directory(dir.file("folder.mp3"));
     const struct {
@@ -115,9 +111,9 @@ TEST(Refused, AnExistingTargetAPathThatIsNoFileAndAFileThatNoLongerEndsInATag) {
         ASSERT_FALSE(st.ok()) << c.target << " " << int{c.newCode};
         EXPECT_EQ(st.error().number, c.error) << c.target << " " << int{c.newCode};
     }
-    EXPECT_EQ(test::readFile(dir.file("a.mp3")), all[3].before);
-    EXPECT_EQ(test::readFile(dir.file("b.mp3")), other);
-    EXPECT_EQ(test::readFile(dir.file("audio.mp3")), audio);
+    EXPECT_EQ(readFile(dir.file("a.mp3")), all[3].before);
+    EXPECT_EQ(readFile(dir.file("b.mp3")), other);
+    EXPECT_EQ(readFile(dir.file("audio.mp3")), audio);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
@@ -129,30 +125,30 @@ TEST(ReadOnly, AFolderOrFileTheUserMayNotChangeIsRefusedAndTheFileStays) {
         {scenarios()[0], 0555, 0666}, {scenarios()[3], 0555, 0666}, {scenarios()[0], 0777, 0444}};
     for (const auto& [s, folderMode, fileMode] : cases) {
         SCOPED_TRACE(testing::Message() << s.name << " " << std::oct << folderMode);
-        test::TempDir dir;
+        TempDir dir;
         const std::string path = dir.file("a.mp3");
-        test::prepare(s, dir);
+        prepare(s, dir);
         ::chmod(path.c_str(), fileMode);
         ::chmod(dir.str().c_str(), folderMode);
-        const int result = test::runUnprivileged([&] {
-            Status st = test::writeScenario(s, dir);
+        const int result = runUnprivileged([&] {
+            Status st = writeScenario(s, dir);
             return !st.ok() && st.error().number == EACCES ? 0 : 1;
         });
         ::chmod(dir.str().c_str(), 0700);
         EXPECT_EQ(result, 0);
-        EXPECT_EQ(test::filesIn(dir), test::original(s));
+        EXPECT_EQ(filesIn(dir), original(s));
     }
 }
 
 TEST(Replaced, AFileReplacedWhileTheNewOneIsWrittenIsLeftAlone) {
-    test::TempDir dir;
-    test::StepFileSystem fs;
-    const Bytes other = test::raw("another program's");
+    TempDir dir;
+    StepFileSystem fs;
+    const Bytes other = raw("another program's");
     fs.before = [&](std::size_t call) {
         // The check of the path just before the rename.
         if (fs.names[call - 1] == "lstat" &&
             std::filesystem::exists(dir.file(".a.mp3.tagshelf-new"))) {
-            test::writeFile(dir.file("c.mp3"), other);
+            writeFile(dir.file("c.mp3"), other);
             ::rename(dir.file("c.mp3").c_str(), dir.file("a.mp3").c_str());
         }
         return false;

@@ -11,14 +11,11 @@
 namespace tagshelf {
 namespace {
 
-using test::Bytes;
-using test::Scenario;
+using namespace test;
 
-// Only the file's own names are visible, each holding the old or the new bytes;
-// a linked file caught while its bytes change keeps the old ones in a hidden copy.
-void expectSound(const Scenario& s, const test::TempDir& dir,
-                 const std::map<std::string, Bytes>& good) {
-    const auto files = test::filesIn(dir);
+// Only the file's names show, each old or new; a linked file keeps a hidden old copy.
+void expectSound(const Scenario& s, const TempDir& dir, const std::map<std::string, Bytes>& good) {
+    const auto files = filesIn(dir);
     bool oldKept = false;
     std::string partial;
     for (const auto& [name, bytes] : files) {
@@ -41,25 +38,25 @@ void expectSound(const Scenario& s, const test::TempDir& dir,
 }
 
 TEST(KilledWrite, AtEveryStep) {
-    for (const Scenario& s : test::scenarios(300000)) {
+    for (const Scenario& s : scenarios(300000)) {
         SCOPED_TRACE(s.name);
         fileops::FileSystem real;
-        const auto good = run(s, real, test::TempDir()).files;
+        const auto good = run(s, real, TempDir()).files;
         std::size_t kills = 0;
         for (std::size_t step = 1;; ++step) {
-            test::TempDir dir;
-            test::prepare(s, dir);
-            const test::ChildEnd end = test::runAndKill([&] {
-                test::StepFileSystem fs;  // stops itself before call `step`
+            TempDir dir;
+            prepare(s, dir);
+            const ChildEnd end = runAndKill([&] {
+                StepFileSystem fs;  // stops itself before call `step`
                 fs.before = [step](std::size_t call) {
-                    return call == step && (test::pauseHere(), false);
+                    return call == step && (pauseHere(), false);
                 };
                 fileops::ScopedFileSystem scoped(fs);
-                return test::writeScenario(s, dir).ok() ? 0 : 1;
+                return writeScenario(s, dir).ok() ? 0 : 1;
             });
             if (!end.killed) {
                 EXPECT_EQ(end.exitCode, 0);
-                EXPECT_EQ(test::filesIn(dir), good);
+                EXPECT_EQ(filesIn(dir), good);
                 break;
             }
             SCOPED_TRACE("killed before call " + std::to_string(step));
@@ -74,23 +71,23 @@ TEST(KilledWrite, AtRandomMoments) {
     const unsigned seed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    for (const Scenario& s : test::scenarios(3 << 20)) {
+    for (const Scenario& s : scenarios(3 << 20)) {
         SCOPED_TRACE(s.name);
         fileops::FileSystem real;
         const auto start = std::chrono::steady_clock::now();
-        const auto good = run(s, real, test::TempDir()).files;
+        const auto good = run(s, real, TempDir()).files;
         const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
             std::chrono::steady_clock::now() - start);
         std::uniform_int_distribution<long> moment(0, took.count() * 3 / 2 + 1000);
         for (int i = 0; i < 12; ++i) {
-            test::TempDir dir;
-            test::prepare(s, dir);
+            TempDir dir;
+            prepare(s, dir);
             const auto delay = std::chrono::microseconds(moment(random));
-            const test::ChildEnd end =
-                test::runAndKill([&] { return test::writeScenario(s, dir).ok() ? 0 : 1; }, delay);
+            const ChildEnd end =
+                runAndKill([&] { return writeScenario(s, dir).ok() ? 0 : 1; }, delay);
             SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " µs");
             if (!end.killed) {
-                EXPECT_EQ(test::filesIn(dir), good);
+                EXPECT_EQ(filesIn(dir), good);
             }
             expectSound(s, dir, good);
         }
@@ -98,11 +95,11 @@ TEST(KilledWrite, AtRandomMoments) {
 }
 
 TEST(KilledWrite, WhatAKilledWriteLeftGoesWithTheNextOne) {
-    for (const Scenario& s : {test::scenarios(1000)[0], test::scenarios(1000)[3]}) {
+    for (const Scenario& s : {scenarios(1000)[0], scenarios(1000)[3]}) {
         fileops::FileSystem real;
-        const auto good = run(s, real, test::TempDir()).files;
-        test::TempDir dir;
-        test::writeText(dir.file("." + s.target + ".tagshelf-new"), "left by a kill");
+        const auto good = run(s, real, TempDir()).files;
+        TempDir dir;
+        writeText(dir.file("." + s.target + ".tagshelf-new"), "left by a kill");
         EXPECT_EQ(run(s, real, dir).files, good) << s.name;
     }
 }

@@ -1,5 +1,4 @@
-// A catalogue in a fresh temporary program folder, with a scripted toolkit, for
-// tests of everything that works on the catalogue.
+// A catalogue in a fresh temporary program folder, with a scripted toolkit.
 #pragma once
 
 #include <string>
@@ -17,8 +16,7 @@ namespace tagshelf::test {
 
 class CatalogueFixture {
   public:
-    // A program folder ".../TagShelf" holding an empty catalogue file; with
-    // `tables`, FileList and GENRE are created as a start does.
+    // ".../TagShelf" with an empty catalogue file; `tables`: FileList and GENRE.
     explicit CatalogueFixture(bool tables = true) : dir("TagShelf"), cat(toolkit) {
         cat.gstrAppPath = dir.str();
         cat.gstrDbName = "\\TagShelfList.mdb";
@@ -32,8 +30,7 @@ class CatalogueFixture {
 
     std::string dbPath() const { return dir.file("TagShelfList.mdb"); }
 
-    // Appends a FileList row; the values go to the columns in table order
-    // (Title … FilePath), missing ones as one space.
+    // Appends a row of values in column order (Title … FilePath), missing ones " ".
     void addRow(const std::vector<std::string>& values, const char* table = "FileList") {
         DbConnection conn;
         if (!openCatalogue(cat, conn)) throw std::runtime_error("open");
@@ -53,7 +50,7 @@ class CatalogueFixture {
         if (!s) throw std::runtime_error(s.error().description);
     }
 
-    // Runs a query and gives the first column of every row.
+    // The first column of every row of a query.
     std::vector<std::string> column(const std::string& sql) {
         DbConnection conn;
         std::vector<std::string> out;

@@ -12,9 +12,7 @@ sqlite3_vfs* systemVfs() {
     return sqlite3_vfs_find("unix");
 }
 
-// The system's methods of the files opened (the database's and its journal's
-// differ), each beside a copy with the counted calls in their place; a file's
-// pMethods points at the copy.
+// Each file's system methods beside a copy with the counted calls in their place.
 struct Methods {
     sqlite3_io_methods counted;
     const sqlite3_io_methods* real;

@@ -13,9 +13,7 @@ struct ChildEnd {
     int exitCode = -1;    // when it ended by itself
 };
 
-// Forks; the child runs `work` and ends with its result. The parent kills the
-// child as soon as it stops itself, or once `delay` has passed (never, without a
-// delay), and waits for it.
+// Runs `work` in a child, killed once it stops itself or `delay` has passed.
 ChildEnd runAndKill(const std::function<int()>& work,
                     std::optional<std::chrono::microseconds> delay = std::nullopt);
 

@@ -25,8 +25,7 @@ class MusicFolder {
                    concat({Id3v2Builder(3).frame(frameV23("TIT2", sjisText(title))).build(),
                            fakeAudio(800)}));
     }
-    // `count` such files, "f0.mp3" … with the titles "t0" …; `per` files a folder
-    // ("d0/", "d1/" …) when given.
+    // `count` such files, "f0.mp3" … titled "t0" …; `per` files a folder "d0/" ….
     std::vector<std::string> addMany(int count, int per = 0) {
         std::vector<std::string> paths;
         for (int i = 0; i < count; ++i) {

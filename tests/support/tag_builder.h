@@ -72,8 +72,7 @@ inline Bytes zlibCompress(const Bytes& data) {
     return out;
 }
 
-// The ID3v2 unsynchronisation scheme: a 0x00 goes after every 0xFF that is
-// followed by 0x00 or by a byte of 0xE0 and above, and after a final 0xFF.
+// A 0x00 after every 0xFF followed by 0x00 or 0xE0 and above, and after a final 0xFF.
 inline Bytes unsynchronise(const Bytes& data) {
     Bytes out;
     for (std::size_t i = 0; i < data.size(); ++i) {
@@ -97,8 +96,7 @@ inline Bytes utf16Text(std::string_view utf8) {
     return textBody(1, utf16(utf8));
 }
 
-// A comment frame body: encoding, language, description (encoded) and its
-// terminator, then the text (encoded) with no terminator unless asked.
+// A comment frame body: encoding, language, description, terminator, text.
 inline Bytes commentBody(std::uint8_t encoding, std::string_view language, const Bytes& description,
                          const Bytes& text, bool textTerminated = false) {
     Bytes out = concat({{encoding}, raw(language.substr(0, 3)), description});

@@ -46,7 +46,7 @@ void writeFile(const std::string& path, const Bytes& bytes) {
 }
 
 void writeText(const std::string& path, std::string_view text) {
-    writeFile(path, bytesOf(text));
+    writeFile(path, Bytes(text.begin(), text.end()));
 }
 
 Bytes readFile(const std::string& path) {
@@ -82,10 +82,6 @@ void openUp(const std::filesystem::path& folder) {
          p = p.parent_path()) {
         ::chmod(p.c_str(), 0755);
     }
-}
-
-Bytes bytesOf(std::string_view s) {
-    return Bytes(s.begin(), s.end());
 }
 
 }  // namespace tagshelf::test

@@ -1,5 +1,4 @@
-// Small helpers shared by the tests: a temporary folder removed at the end, and
-// whole-file reads and writes of raw bytes.
+// A temporary folder removed at the end, whole-file reads and writes, and more.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 class TempDir {
   public:
-    // Creates a fresh folder under the system's temporary folder; `suffix` is
-    // appended to its name (a test may need a folder whose name ends in "TagShelf").
+    // A fresh folder; `suffix` names a folder inside it (e.g. "TagShelf").
     explicit TempDir(std::string_view suffix = "");
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -36,18 +34,12 @@ void writeText(const std::string& path, std::string_view text);
 Bytes readFile(const std::string& path);
 std::string readText(const std::string& path);
 
-// Runs `check` without root's right to read and write anything: in a child process
-// that has become the unprivileged user 65534 when the tests run as root, else in
-// this process. Gives check's result (90 and up when the child failed itself).
-// Folders the child must reach need permissions for others (see openUp).
+// Runs `check` without root's rights (as user 65534 in a child process when root)
+// and gives its result, 90 and up when the child failed itself.
 int runUnprivileged(const std::function<int()>& check);
 
-// Makes the folder and every folder above it up to the temporary folder
-// reachable by other users (0755).
+// Makes the folder and those above it up to the temporary folder 0755.
 void openUp(const std::filesystem::path& folder);
-
-// Bytes from a string literal's characters (which may hold "\0").
-Bytes bytesOf(std::string_view s);
 
 // A u8"" literal as a std::string.
 inline std::string u8s(const char8_t* s) {

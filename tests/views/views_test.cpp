@@ -3,13 +3,13 @@
 // byte, and when it can't be written).
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "core/file_ops.h"
 
+#include "tests/id3/write_scenarios.h"
 #include "tests/support/catalogue_fixture.h"
 #include "views/list_ops.h"
 #include "views/list_presenter.h"
@@ -48,8 +48,7 @@ TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
     EXPECT_TRUE(full.columns && full.rows && full.countLabel);
     EXPECT_EQ(shownPaths(), (Texts{"/b.mp3", "/a.mp3"}));
     EXPECT_EQ(list.countText(), "レコード件数：2件");
-    EXPECT_EQ(list.recordAt(0), nullptr);
-    EXPECT_EQ(list.recordAt(3), nullptr);
+    EXPECT_TRUE(!list.recordAt(0) && !list.recordAt(3));
 }
 
 TEST_F(ListPresenterTest, AClickShowsThePathAndDeletingAsksAndReloads) {
@@ -129,9 +128,8 @@ TEST_F(ListOpsTest, DeletingARecordAsksWithTheQuestionIconAndActsOnYesOnly) {
     ASSERT_EQ(f.toolkit.messages.size(), 2u);
     const auto& m = f.toolkit.messages[0];
     EXPECT_EQ(m.prompt, "/m/it's.mp3のレコードを削除しますか？");
-    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(m.icon, MsgIcon::Question);
-    EXPECT_EQ(m.defaultAnswer, MsgAnswer::Yes);
+    EXPECT_TRUE(m.buttons == MsgButtons::YesNo && m.icon == MsgIcon::Question &&
+                m.defaultAnswer == MsgAnswer::Yes);
 }
 
 TEST_F(ListOpsTest, EmptyingATableAsksByItsNameButTheResultTableIsEmptiedSilently) {
@@ -160,8 +158,7 @@ TEST_F(ListOpsTest, DroppingTheResultTable) {
     subDbDropTable(f.cat, "List");
     EXPECT_TRUE(fncNoTable(f.cat, "List"));
     subDbDropTable(f.cat, "List");  // absent: nothing happens
-    EXPECT_TRUE(f.toolkit.messages.empty());
-    EXPECT_FALSE(fncNoTable(f.cat, "FileList"));
+    EXPECT_TRUE(f.toolkit.messages.empty() && !fncNoTable(f.cat, "FileList"));
 }
 
 namespace fs = std::filesystem;
@@ -169,8 +166,7 @@ namespace fs = std::filesystem;
 class SearchSortTest : public ListPresenterTest {
   protected:
     SearchSortTest() {
-        // Title, Artist, Album, Trak, Year, Day, Genre, GenreNo, Comment, Encode,
-        // Version, FilePath; the last row repeats the first one's path.
+        // The last row repeats the first one's path.
         f.addRow({"Rain", "Rainbow", "b", "2", "", "", "", "1", "", "0", "ID3v1", "/a.mp3"});
         f.addRow({"Sun", "rain man", "a", "", "", "", "", "", "", "1", "NONE", "/b.mp3"});
         f.addRow(
@@ -222,7 +218,7 @@ TEST_F(SearchSortTest, HitsComeInPassOrderOncePerPathMatchedLiterally) {
 TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
     ASSERT_TRUE(list.search("rain").rows);
     EXPECT_FALSE(list.search("zzz").rows);
-    EXPECT_EQ(f.toolkit.prompts(), std::vector<std::string>{"検索結果0件です"});
+    EXPECT_EQ(f.toolkit.prompts(), Texts{"検索結果0件です"});
     // The result table refuses a row half-way: none of the new rows stay.
     f.exec(
         "CREATE TRIGGER refuse BEFORE INSERT ON List WHEN NEW.Title = 'Sun' "
@@ -255,8 +251,7 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
         EXPECT_TRUE(list.sort(caption).columns) << caption;
         EXPECT_EQ(shown(), titles) << caption;
     }
-    // A search sorts its hits by the remembered column; a sort in search mode
-    // sorts only the hits.
+    // A search sorts its hits by the column chosen; a sort then sorts only the hits.
     list.search("rain");
     EXPECT_EQ(shown(), (Texts{"Rain", "Sun"}));
     list.sort("アルバム");
@@ -275,20 +270,11 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
     GridUpdate update = list.showColumns(visible);
     EXPECT_TRUE(update.columns && update.rows && !update.countLabel && list.searchMode());
     EXPECT_EQ(shown(), (Texts{"Sun", "Rain"}));
-    EXPECT_EQ(list.visibleCaptions(), std::vector<std::string>{"アルバム"});
+    EXPECT_EQ(list.visibleCaptions(), Texts{"アルバム"});
     list.showWholeCatalogue();
     EXPECT_TRUE(list.showColumns(visible).countLabel);
     EXPECT_EQ(captionOf("Trak") + captionOf("GenreNo"), "トラック");
 }
-
-// Every write fails half-way, as on a full disk.
-class FullDisk : public fileops::FileSystem {
-    ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset) override {
-        (void)FileSystem::pwrite(fd, buffer, count / 2, offset);
-        errno = ENOSPC;
-        return -1;
-    }
-};
 
 class CsvExportTest : public ListPresenterTest {
   protected:
@@ -336,7 +322,7 @@ TEST_F(CsvExportTest, TheMenuItemAsksForTheFileAndOverwritesWithoutAQuestion) {
     list.saveCsv();  // cancelled
     EXPECT_EQ(readText(out()), "old");
     list.saveCsv();
-    EXPECT_EQ(f.toolkit.fileDialogFilters, std::vector<std::string>(2, "CSVファイル(*.csv)|*.csv"));
+    EXPECT_EQ(f.toolkit.fileDialogFilters, Texts(2, "CSVファイル(*.csv)|*.csv"));
     EXPECT_EQ(readText(out()).substr(0, kAmber.size()), kAmber);
     EXPECT_EQ(fs::status(out()).permissions(), fs::perms(0640));
     EXPECT_TRUE(f.toolkit.messages.empty());
@@ -349,11 +335,11 @@ TEST_F(CsvExportTest, TheMenuItemAsksForTheFileAndOverwritesWithoutAQuestion) {
 TEST_F(CsvExportTest, AFileThatCantBeWrittenIsNamedAndNeverLeftHalfWritten) {
     const std::string missing = f.dir.file("no-folder/out.csv");
     EXPECT_FALSE(list.writeCsv(missing, CsvEncoding::Cp932));
-    EXPECT_EQ(f.toolkit.prompts(),
-              std::vector<std::string>{"CSVファイルを保存できませんでした。\n" + missing +
-                                       "\nNo such file or directory"});
+    EXPECT_EQ(f.toolkit.prompts(), Texts{"CSVファイルを保存できませんでした。\n" + missing +
+                                         "\nNo such file or directory"});
     writeText(out(), "old");
-    FullDisk full;
+    StepFileSystem full;  // every write fails half-way, as on a full disk
+    full.before = [&](std::size_t n) { return full.names[n - 1] == "write"; };
     fileops::ScopedFileSystem scoped(full);
     EXPECT_FALSE(list.writeCsv(out(), CsvEncoding::Cp932));
     EXPECT_EQ(readText(out()), "old");
