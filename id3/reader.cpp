@@ -21,6 +21,8 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kTrailerSize = 128;
 // The first read of an ID3v2 tag: the header and, usually, all of the tag.
 constexpr std::size_t kFirstRead = 4096;
+// A tag claiming at most this size is read without asking the file's size first.
+constexpr std::uint64_t kReadWithoutSize = 4 << 20;
 
 // ---------------------------------------------------------------------------
 // Files: open, read at an offset, close. Every file is opened and closed within
@@ -154,10 +156,15 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
             {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
             legacy);
     }
-    // The rest of the tag in one read, never more than the file holds.
-    Result<std::uint64_t> size = file.size();
-    if (!size) return size.status();
-    const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
+    // The rest of the tag in one read, never more than the file holds: a tag of
+    // up to a few MB (a picture) is read as far as the file goes without asking
+    // its size; only a larger claimed size is checked against the file first.
+    std::uint64_t total = tagEnd;
+    if (tagEnd > kReadWithoutSize) {
+        Result<std::uint64_t> size = file.size();
+        if (!size) return size.status();
+        total = std::min(*size, tagEnd);
+    }
     if (total <= firstLength) return parseID3v2({first, firstLength}, legacy);
     auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
     std::memcpy(buffer.get(), first, firstLength);
@@ -223,14 +230,14 @@ Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     if (*size < kTrailerSize) return found;
-    std::uint8_t mark[3];
-    Result<std::size_t> tail = file.readAt(mark, sizeof mark, *size - kTrailerSize);
+    // The trailer in one read, its mark included.
+    std::uint8_t trailer[kTrailerSize];
+    Result<std::size_t> tail = file.readAt(trailer, sizeof trailer, *size - kTrailerSize);
     if (!tail) return tail.status();
-    if (tagTypeOf({first, *got}, {mark, *tail}, *size) != kID3v1) return found;
-    Result<Id3v1Tag> tag = readTrailer(file, *size, legacy);
-    if (!tag) return tag.status();
+    if (*tail < kTrailerSize || tagTypeOf({first, *got}, {trailer, 3}, *size) != kID3v1)
+        return found;
     found.family = kID3v1;
-    found.v1 = std::move(*tag);
+    found.v1 = parseID3v1(trailer, legacy);
     found.version = versionOf(found.v1);
     return found;
 }
