@@ -13,6 +13,7 @@
 #include "core/codepage.h"
 #include "id3/reader_detail.h"
 #include "id3/reader_frames.h"
+#include "id3/tag_prefetch.h"
 
 namespace tagshelf {
 namespace {
@@ -21,8 +22,6 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kTrailerSize = 128;
 // The first read of an ID3v2 tag: the header and, usually, all of the tag.
 constexpr std::size_t kFirstRead = 4096;
-// A tag claiming at most this size is read without asking the file's size first.
-constexpr std::uint64_t kReadWithoutSize = 4 << 20;
 
 // ---------------------------------------------------------------------------
 // Files: open, read at an offset, close. Every file is opened and closed within
@@ -156,16 +155,20 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
             {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
             legacy);
     }
-    // The rest of the tag in one read, never more than the file holds: a tag of
-    // up to a few MB (a picture) is read as far as the file goes without asking
-    // its size; only a larger claimed size is checked against the file first.
-    std::uint64_t total = tagEnd;
-    if (tagEnd > kReadWithoutSize) {
-        Result<std::uint64_t> size = file.size();
-        if (!size) return size.status();
-        total = std::min(*size, tagEnd);
-    }
+    // The rest of the tag, never more than the file holds: the bytes the readers
+    // look at where the walk can be predicted (a picture is then not read), else
+    // the whole tag in one read.
+    Result<std::uint64_t> size = file.size();
+    if (!size) return size.status();
+    const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
     if (total <= firstLength) return parseID3v2({first, firstLength}, legacy);
+    const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
+        return file.readAt(out, length, offset);
+    };
+    Result<std::optional<std::vector<std::uint8_t>>> sparse =
+        fncPrefetchTag(first, firstLength, total, read);
+    if (!sparse) return sparse.status();
+    if (*sparse) return parseID3v2(**sparse, legacy);
     auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
     std::memcpy(buffer.get(), first, firstLength);
     Result<std::size_t> rest =
