@@ -73,10 +73,13 @@ bool walkV23(SparseTag& tag, std::uint8_t version, std::uint8_t flags) {
     if (version >= 3 && (flags & 0x40)) at += (tag.at(14) & 0x80) ? 14 : 10;
     while (at < tag.size()) {
         if (!tag.ensure(at, at + idLength + 4 + 2 + 6)) return false;
+        // Past the tag's end an identifier reads as 0, as the reader takes it.
+        std::uint8_t id[4] = {};
         for (std::size_t i = 0; i < idLength; ++i) {
-            if (tag.at(at + i) >= 0x80) return false;  // the version rule may apply
+            id[i] = tag.at(at + i);
+            if (id[i] >= 0x80) return false;  // the version rule may apply
         }
-        if (tag.at(at) == 0) return true;
+        if (id[0] == 0) return true;
         std::uint64_t size = 0;
         for (std::size_t i = 0; i < idLength; ++i)
             size = size * 256 + tag.at(at + idLength + i);
@@ -88,8 +91,7 @@ bool walkV23(SparseTag& tag, std::uint8_t version, std::uint8_t flags) {
                 ((format & 0x80) ? 4 : 0) + ((format & 0x40) ? 1 : 0) + ((format & 0x20) ? 1 : 0);
         }
         const std::uint64_t next = at + header + std::max(size, extra);
-        const std::span<const std::uint8_t> id = tag.view().subspan(at, idLength);
-        if (fieldOf(id, version == 3 ? 3 : 2) &&
+        if (fieldOf({id, idLength}, version == 3 ? 3 : 2) &&
             !tag.ensure(at, static_cast<std::size_t>(std::min<std::uint64_t>(next, tag.size())))) {
             return false;
         }

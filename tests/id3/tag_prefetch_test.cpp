@@ -65,6 +65,13 @@ TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
              .footer()
              .build(),
          true},
+        {"an identifier cut by the tag's end",
+         Id3v2Builder(3)
+             .frame(t3("TIT2", "t"))
+             .frame(frameV23("APIC", picture))
+             .frame(raw("TI"))
+             .build(),
+         true},
         {"v3 unsynchronised: read whole",
          Id3v2Builder(3).frame(frameV23("APIC", picture)).frame(t3("TIT2", "u")).unsync().build(),
          false},
