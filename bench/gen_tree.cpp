@@ -101,9 +101,9 @@ constexpr std::array<Genre, 8> kGenres = {{
 // How often each kind occurs, out of 20.
 constexpr std::array<FileKind, 20> kKindMix = {
     FileKind::Id3v23,        FileKind::Id3v23,        FileKind::Id3v23,
-    FileKind::Id3v23,        FileKind::Id3v23,        FileKind::Id3v23Padded,
-    FileKind::Id3v23Padded,  FileKind::Id3v23Padded,  FileKind::Id3v23Padded,
-    FileKind::Id3v23Picture, FileKind::Id3v23Picture, FileKind::Id3v23Picture,
+    FileKind::Id3v23,        FileKind::Id3v23Padded,  FileKind::Id3v23Padded,
+    FileKind::Id3v23Padded,  FileKind::Id3v23Picture, FileKind::Id3v23Picture,
+    FileKind::Id3v23Picture, FileKind::Id3v24,        FileKind::Id3v24,
     FileKind::Id3v22,        FileKind::Id3v22,        FileKind::Id3v22,
     FileKind::Id3v11,        FileKind::Id3v11,        FileKind::Id3v1,
     FileKind::Untagged,      FileKind::Untagged,
@@ -180,6 +180,12 @@ PlannedFile plan(std::size_t index, const TreeOptions& options) {
             }
             f.unsync = f.kind == FileKind::Id3v23 && rng.below(30) == 0;
             break;
+        case FileKind::Id3v24:
+            f.family = kID3v22;
+            f.version = kID3v24;
+            f.pictureBytes = rng.between(4 * 1024, 32 * 1024);
+            f.paddingBytes = rng.between(512, 4096);
+            break;
         case FileKind::Id3v22:
             f.family = kID3v22;
             f.version = kID3v22;
@@ -254,6 +260,25 @@ Bytes id3v2Tag(const PlannedFile& f, std::uint32_t seed) {
     return tag.build();
 }
 
+// A version-4 tag as current taggers write it: UTF-8 texts, the year in TDRC,
+// synchsafe frame sizes, a picture and padding.
+Bytes id3v24Tag(const PlannedFile& f, std::uint32_t seed) {
+    auto text = [](const std::string& s) { return test::concat({{3}, test::raw(s)}); };
+    test::Id3v2Builder tag(4);
+    tag.frame(test::frameV24("TIT2", text(f.title)));
+    tag.frame(test::frameV24("TPE1", text(f.artist)));
+    tag.frame(test::frameV24("TALB", text(f.album)));
+    tag.frame(test::frameV24("TRCK", text(std::to_string(f.track) + "/25")));
+    tag.frame(test::frameV24("TCON", text(std::to_string(f.genre))));
+    tag.frame(test::frameV24("TDRC", text(f.year)));
+    if (!f.comment.empty()) {
+        tag.frame(test::frameV24("COMM", test::commentBody(3, "jpn", {}, test::raw(f.comment))));
+    }
+    tag.frame(test::frameV24("APIC", pictureBody(f.pictureBytes, seed)));
+    tag.padding(f.paddingBytes);
+    return tag.build();
+}
+
 Bytes id3v1Trailer(const PlannedFile& f) {
     test::Id3v1Fields fields;
     fields.title = test::sjis(f.title);
@@ -276,6 +301,8 @@ std::string_view kindName(FileKind kind) {
             return "ID3v2.3+padding";
         case FileKind::Id3v23Picture:
             return "ID3v2.3+APIC";
+        case FileKind::Id3v24:
+            return "ID3v2.4+APIC";
         case FileKind::Id3v22:
             return "ID3v2.2";
         case FileKind::Id3v11:
@@ -306,6 +333,7 @@ std::vector<std::uint8_t> fileBytes(const PlannedFile& f, const TreeOptions& opt
     audio.resize(f.audioBytes);
     switch (f.family) {
         case kID3v22:
+            if (f.kind == FileKind::Id3v24) return test::concat({id3v24Tag(f, seed), audio});
             return test::concat({id3v2Tag(f, seed), audio});
         case kID3v1:
             return test::concat({audio, id3v1Trailer(f)});

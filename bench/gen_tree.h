@@ -1,5 +1,6 @@
 // A generated folder tree of MP3 files for the benchmarks: a realistic mix of
-// ID3v2.3 tags (plain, with padding, with a picture frame), ID3v2.2 tags, ID3v1.1
+// ID3v2.3 tags (plain, with padding, with a picture frame), ID3v2.4 tags in UTF-8
+// with a picture, ID3v2.2 tags, ID3v1.1
 // and ID3v1 trailers and untagged files, with Japanese texts in Shift-JIS and
 // UTF-16, each followed by a few dozen KB of fake MPEG audio frames. The same
 // options always give the same tree, byte for byte.
@@ -20,12 +21,13 @@ enum class FileKind : std::uint8_t {
     Id3v23,         // ID3v2.3, frames only
     Id3v23Padded,   // ID3v2.3 with padding after the frames
     Id3v23Picture,  // ID3v2.3 with an APIC picture of some KB, and padding
+    Id3v24,         // ID3v2.4 in UTF-8, with TDRC, an APIC picture and padding
     Id3v22,         // ID3v2.2
     Id3v11,         // ID3v1.1 trailer (with a track number)
     Id3v1,          // ID3v1 trailer
     Untagged,
 };
-inline constexpr std::size_t kFileKindCount = 7;
+inline constexpr std::size_t kFileKindCount = 8;
 
 std::string_view kindName(FileKind kind);
 
@@ -46,7 +48,7 @@ struct PlannedFile {
     FileKind kind = FileKind::Untagged;
     std::uint8_t family = kNoTag;   // what detection gives: 0, 2 or 4
     std::uint8_t version = kNoTag;  // the version code: 0 to 4
-    bool utf16 = false;             // ID3v2 texts in encoding 1
+    bool utf16 = false;             // ID3v2 texts in encoding 1 (ID3v2.4: always UTF-8)
     bool unsync = false;            // ID3v2 tag stored unsynchronised
     std::string title;
     std::string artist;

@@ -13,6 +13,7 @@
 #include "core/codepage.h"
 #include "id3/reader_detail.h"
 #include "id3/reader_frames.h"
+#include "id3/tag_prefetch.h"
 
 namespace tagshelf {
 namespace {
@@ -154,11 +155,20 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
             {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
             legacy);
     }
-    // The rest of the tag in one read, never more than the file holds.
+    // The rest of the tag, never more than the file holds: the bytes the readers
+    // look at where the walk can be predicted (a picture is then not read), else
+    // the whole tag in one read.
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
     if (total <= firstLength) return parseID3v2({first, firstLength}, legacy);
+    const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
+        return file.readAt(out, length, offset);
+    };
+    Result<std::optional<std::vector<std::uint8_t>>> sparse =
+        fncPrefetchTag(first, firstLength, total, read);
+    if (!sparse) return sparse.status();
+    if (*sparse) return parseID3v2(**sparse, legacy);
     auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
     std::memcpy(buffer.get(), first, firstLength);
     Result<std::size_t> rest =
@@ -223,14 +233,14 @@ Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     if (*size < kTrailerSize) return found;
-    std::uint8_t mark[3];
-    Result<std::size_t> tail = file.readAt(mark, sizeof mark, *size - kTrailerSize);
+    // The trailer in one read, its mark included.
+    std::uint8_t trailer[kTrailerSize];
+    Result<std::size_t> tail = file.readAt(trailer, sizeof trailer, *size - kTrailerSize);
     if (!tail) return tail.status();
-    if (tagTypeOf({first, *got}, {mark, *tail}, *size) != kID3v1) return found;
-    Result<Id3v1Tag> tag = readTrailer(file, *size, legacy);
-    if (!tag) return tag.status();
+    if (*tail < kTrailerSize || tagTypeOf({first, *got}, {trailer, 3}, *size) != kID3v1)
+        return found;
     found.family = kID3v1;
-    found.v1 = std::move(*tag);
+    found.v1 = parseID3v1(trailer, legacy);
     found.version = versionOf(found.v1);
     return found;
 }

@@ -4,7 +4,9 @@
 //    readers whatever the detector says;
 //  - checks that every text is valid UTF-8 and every flag-like field in range;
 //  - writes it to an in-memory file (memfd) and checks that the file functions
-//    (fncGetTagType, fncReadID3v1, fncReadID3v2) give exactly the same results.
+//    (fncGetTagType, fncReadID3v1, fncReadID3v2) give exactly the same results;
+//  - reads the tag through fncPrefetchTag after a first read of a length taken
+//    from the input, and checks that it reads as the whole tag.
 // The sanitizers (address, undefined) catch the rest.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@
 
 #include "core/text.h"
 #include "id3/reader.h"
+#include "id3/reader_frames.h"
+#include "id3/tag_prefetch.h"
 #include "tests/id3/read_support.h"
 
 namespace {
@@ -69,6 +73,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Id3v2Tag v2 = parseID3v2(file);
     checkTexts(v1);
     checkTexts(v2, size);
+
+    // The bytes the readers look at, loaded after a first read of 24 bytes or more.
+    if (size >= 24) {
+        const std::size_t total = std::min<std::size_t>(size, 10 + synchsafe(file, 6));
+        const std::size_t firstLength = std::min<std::size_t>(total, 24 + data[size - 1] * 8u);
+        const ReadAt read = [&](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
+            const std::size_t n = offset < size ? std::min<std::size_t>(length, size - offset) : 0;
+            if (n) std::memcpy(out, data + offset, n);
+            return Result<std::size_t>(n);
+        };
+        auto sparse = fncPrefetchTag(data, firstLength, total, read);
+        if (!sparse) fail("fncPrefetchTag failed on memory");
+        if (*sparse && !sameTag(parseID3v2(**sparse), v2))
+            fail("a prefetched tag reads differently from the whole tag");
+    }
 
     static MemoryFile memory;
     if (memory.fd < 0) fail("memfd_create failed");

@@ -1,0 +1,40 @@
+// Reading an ID3v2 tag without the bodies of the frames the readers don't use.
+//
+// A tag with a picture is mostly picture, and reading the picture costs more than
+// the rest of the tag together. The readers look only at the frame headers on
+// their walk, the bytes that decide a version-4 frame's size, and the bodies of
+// the frames that fill a field (fieldOf). fncPrefetchTag walks the frames as the
+// readers do and loads just those bytes into a buffer of the tag's full length,
+// the rest left 0. Loading more than the readers look at is harmless, so the walk
+// goes on until the padding or the tag's end even where a reader stops earlier.
+//
+// The walk can be predicted only where a frame's position doesn't depend on the
+// bytes before it: not in a version-2/3 tag stored unsynchronised (its zeros shift
+// every position), nor past a frame identifier with a byte of 0x80 or above (the
+// version rule may then change the identifier's length). There, and when the walk
+// would take more than a few dozen reads, nothing is returned and the caller
+// reads the whole tag.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/error.h"
+
+namespace tagshelf {
+
+// Reads up to `length` bytes at `offset`; fewer only at the end of the file.
+using ReadAt =
+    std::function<Result<std::size_t>(std::uint8_t* out, std::size_t length, std::uint64_t offset)>;
+
+// The tag of `total` bytes (header included, already capped at the file's size)
+// whose first `firstLength` bytes are `first`, with what the readers look at
+// loaded through `read`; nothing when the walk can't be predicted.
+Result<std::optional<std::vector<std::uint8_t>>> fncPrefetchTag(const std::uint8_t* first,
+                                                                std::size_t firstLength,
+                                                                std::size_t total,
+                                                                const ReadAt& read);
+
+}  // namespace tagshelf
