@@ -1,13 +1,7 @@
-// libFuzzer target for tag detection and the two readers. The input is the whole
-// content of an MP3 file. Each run:
-//  - detects and parses it from memory (tagTypeOf, parseID3v1, parseID3v2), both
-//    readers whatever the detector says;
-//  - checks that every text is valid UTF-8 and every flag-like field in range;
-//  - writes it to an in-memory file (memfd) and checks that the file functions
-//    (fncGetTagType, fncReadID3v1, fncReadID3v2) give exactly the same results;
-//  - reads the tag through fncPrefetchTag after a first read of a length taken
-//    from the input, and checks that it reads as the whole tag.
-// The sanitizers (address, undefined) catch the rest.
+// libFuzzer target for tag detection and the two readers, the input being a whole
+// MP3 file: both readers from memory (texts valid UTF-8, flags in range), the file
+// functions over a memfd copy, and fncPrefetchTag after a first read of a length
+// taken from the input must all agree. The sanitizers catch the rest.
 #include <sys/mman.h>
 #include <unistd.h>
 

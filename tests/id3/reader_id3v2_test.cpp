@@ -272,6 +272,10 @@ TEST(Id3v2ReaderTest, Version4) {
                    t4("TPE1", 1, ffText, FrameV24Options().unsynchronised().withDataLength()),
                    t4("TRCK", 0, raw("9"))}),
          "Title=g|Album=zip|Artist=A" + u8s(u8"\uFEFF") + "|Track=9"},
+        {"tag-level unsynchronisation",
+         file(Id3v2Builder(4).flags(0x80).frame(
+             frameV24("TPE1", unsynchronise(concat({{1}, ffText}))))),
+         "Unsync=1|Artist=A" + u8s(u8"\uFEFF")},
         {"TDRC with a time", tagOf(4, {t4("TDRC", 0, raw("2004-05-06T12:00"))}),
          "Year=2004|Day=506"},
         {"TDRC with a month", tagOf(4, {t4("TDRC", 0, raw("2004-05"))}), "Year=2004|Day=5"},
