@@ -50,6 +50,26 @@ std::string utf16Text(const ByteRun& bytes, std::int64_t& index, bool bigEndianW
     return codepage::fromUtf16(units);
 }
 
+// The bytes of a single-byte text from `index` (1-based): up to the first 0 byte,
+// the end of the run, or where the stored bytes end (the bytes after them read
+// as 0). `index` moves past the terminator.
+std::string_view bytesUpToNul(const ByteRun& bytes, std::int64_t& index) {
+    const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
+    std::string_view text;
+    std::int64_t stop = index;
+    if (index >= 1 && index <= end) {
+        const auto* first = bytes.data.data() + (index - 1);
+        const auto length = static_cast<std::size_t>(end - index + 1);
+        const void* nul = std::memchr(first, 0, length);
+        const std::size_t taken =
+            nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - first) : length;
+        text = asChars({first, taken});
+        stop = index + static_cast<std::int64_t>(taken);
+    }
+    index = stop + 1;
+    return text;
+}
+
 }  // namespace
 
 std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t position,
@@ -129,25 +149,7 @@ std::string fncGetText(const ByteRun& bytes, std::int64_t& index, std::uint8_t e
         encoding = bytes.at(index);
         index += 1;
     }
-    if (encoding == 0) {
-        // The text ends at the first 0 byte, at the end of the run, or where the
-        // stored bytes end (the bytes after them read as 0).
-        const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
-        std::string_view text;
-        std::int64_t stop = index;
-        if (index >= 1 && index <= end) {
-            const auto* first = bytes.data.data() + (index - 1);
-            const auto length = static_cast<std::size_t>(end - index + 1);
-            const void* nul = std::memchr(first, 0, length);
-            std::size_t taken =
-                nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - first)
-                    : length;
-            text = asChars({first, taken});
-            stop = index + static_cast<std::int64_t>(taken);
-        }
-        index = stop + 1;
-        return decodeLegacy(text, legacy);
-    }
+    if (encoding == 0) return decodeLegacy(bytesUpToNul(bytes, index), legacy);
     if (encoding == 1) return utf16Text(bytes, index, false);
     return {};
 }
@@ -158,19 +160,7 @@ std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_
     if (encoding != 3) return fncGetText(bytes, index, encoding, legacy);
     // UTF-8 up to a 0 byte, the way encoding 0 is cut; bytes that are not UTF-8
     // become U+FFFD.
-    const std::int64_t end = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
-    std::string_view text;
-    std::int64_t stop = index;
-    if (index >= 1 && index <= end) {
-        const auto* first = bytes.data.data() + (index - 1);
-        const auto length = static_cast<std::size_t>(end - index + 1);
-        const void* nul = std::memchr(first, 0, length);
-        const std::size_t taken =
-            nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - first) : length;
-        text = asChars({first, taken});
-        stop = index + static_cast<std::int64_t>(taken);
-    }
-    index = 1 + stop;
+    const std::string_view text = bytesUpToNul(bytes, index);
     return codepage::fromUtf16(codepage::toUtf16(text));
 }
 
