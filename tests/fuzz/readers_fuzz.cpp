@@ -1,7 +1,6 @@
-// libFuzzer target for tag detection and the two readers, the input being a whole
-// MP3 file: both readers from memory (texts valid UTF-8, flags in range), the file
-// functions over a memfd copy, and fncPrefetchTag after a first read of a length
-// taken from the input must all agree. The sanitizers catch the rest.
+// libFuzzer target: both readers from memory (texts UTF-8, flags in range), the file
+// functions over a memfd copy and fncPrefetchTag after a first read of a length taken
+// from the input must agree on a whole MP3 file. The sanitizers catch the rest.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -44,7 +43,6 @@ void checkTexts(const Id3v2Tag& t, std::size_t inputSize) {
     if (t.Encode > 1) fail("Encode out of range");
 }
 
-// The in-memory file the file functions read.
 struct MemoryFile {
     int fd = memfd_create("fuzz-input", MFD_CLOEXEC);
     std::string path = "/proc/self/fd/" + std::to_string(fd);

@@ -1,5 +1,4 @@
-// Reading a tag longer than the first read without the frames the readers don't
-// use: the tag read so equals the tag read whole, and a picture is not read.
+// A tag read without the frames the readers don't use reads as the tag read whole.
 #include "id3/tag_prefetch.h"
 
 #include <gtest/gtest.h>

@@ -42,7 +42,6 @@ class CatalogueFixture {
         }
     }
 
-    // Runs a statement that gives no rows.
     void exec(const std::string& sql) {
         DbConnection conn;
         Status s = openCatalogue(cat, conn);

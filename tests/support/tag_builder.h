@@ -182,8 +182,7 @@ inline Bytes extendedHeaderV23(std::uint32_t paddingSize, std::optional<std::uin
     return out;
 }
 
-// An ID3v2 tag: header, extended header, frames, padding, footer; unsynchronised
-// after the header when asked; the tag size counts the stored bytes unless set.
+// An ID3v2 tag, unsynchronised when asked; its size counts the stored bytes unless set.
 class Id3v2Builder {
   public:
     explicit Id3v2Builder(std::uint8_t version = 3) : version_(version) {}
