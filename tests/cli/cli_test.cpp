@@ -108,7 +108,7 @@ TEST_F(CliWrite, RefusalsAndFailuresLeaveTheFileAsItWas) {
     ASSERT_EQ(write({"--encoding", "0", "--title", "Björk"}).status, cli::kExitOk);
     EXPECT_EQ(fncReadID3v2(path)->Title, "Björk");
     const std::string thirty = std::string(29, 'x') + "é";
-    ASSERT_EQ(write({"--version", "ID3v1", "--title", thirty}).status, cli::kExitOk);
+    ASSERT_EQ(write({"--version", "ID3v1", "--title", thirty + "z"}).status, cli::kExitOk);
     EXPECT_EQ(fncReadID3v1(path)->Title, thirty);
 }
 
