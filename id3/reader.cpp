@@ -187,13 +187,29 @@ Result<Id3v1Tag> fncReadID3v1(const std::string& path, LegacyText legacy) {
     return readTrailer(file, *size, legacy);
 }
 
-Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy) {
+namespace {
+
+// A file opened for reading its tag, with its first bytes read.
+struct FirstRead {
     ReadOnlyFile file;
-    if (Status s = file.open(path); !s) return s;
-    std::uint8_t first[kFirstRead];
-    Result<std::size_t> got = file.readAt(first, sizeof first, 0);
-    if (!got) return got.status();
-    return readID3v2(file, first, *got, legacy);
+    std::uint8_t bytes[kFirstRead];
+    std::size_t length = 0;
+
+    Status open(const std::string& path) {
+        if (Status s = file.open(path); !s) return s;
+        Result<std::size_t> got = file.readAt(bytes, sizeof bytes, 0);
+        if (!got) return got.status();
+        length = *got;
+        return {};
+    }
+};
+
+}  // namespace
+
+Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy) {
+    FirstRead first;
+    if (Status s = first.open(path); !s) return s;
+    return readID3v2(first.file, first.bytes, first.length, legacy);
 }
 
 Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
@@ -216,14 +232,13 @@ Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
 Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     // One open for detection and reading: the first read holds the ID3v2 header
     // (and usually the whole tag); otherwise the trailer is read.
-    ReadOnlyFile file;
-    if (Status s = file.open(path); !s) return s;
-    std::uint8_t first[kFirstRead];
-    Result<std::size_t> got = file.readAt(first, sizeof first, 0);
-    if (!got) return got.status();
+    FirstRead opened;
+    if (Status s = opened.open(path); !s) return s;
+    const ReadOnlyFile& file = opened.file;
+    const std::span<const std::uint8_t> first(opened.bytes, opened.length);
     FileTag found;
-    if (tagTypeOf({first, *got}, {}, 0) == kID3v22) {
-        Result<Id3v2Tag> tag = readID3v2(file, first, *got, legacy);
+    if (tagTypeOf(first, {}, 0) == kID3v22) {
+        Result<Id3v2Tag> tag = readID3v2(file, opened.bytes, opened.length, legacy);
         if (!tag) return tag.status();
         found.family = kID3v22;
         found.v2 = std::move(*tag);
@@ -237,8 +252,7 @@ Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     std::uint8_t trailer[kTrailerSize];
     Result<std::size_t> tail = file.readAt(trailer, sizeof trailer, *size - kTrailerSize);
     if (!tail) return tail.status();
-    if (*tail < kTrailerSize || tagTypeOf({first, *got}, {trailer, 3}, *size) != kID3v1)
-        return found;
+    if (*tail < kTrailerSize || tagTypeOf(first, {trailer, 3}, *size) != kID3v1) return found;
     found.family = kID3v1;
     found.v1 = parseID3v1(trailer, legacy);
     found.version = versionOf(found.v1);
