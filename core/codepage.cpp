@@ -76,11 +76,80 @@ std::string convert(iconv_t cd, std::string_view input, Skip skip, bool* replace
     return out;
 }
 
+// What iconv makes of one character of code page 932, remembered per thread: tag
+// texts repeat few characters, and a call of iconv costs more than the rest of a
+// short conversion. An entry is 0 (not asked yet), one of the marks below, or the
+// character's UTF-8 bytes (at most three) with their count in the top byte.
+constexpr std::uint32_t kUnreadable = 0xFF000000;  // "?", and the next byte starts afresh
+constexpr std::uint32_t kIncomplete = 0xFE000000;  // needs a byte after it
+constexpr std::uint32_t kIrregular = 0xFD000000;   // anything else: iconv takes the text
+
+std::uint32_t askIconv(const char* bytes, std::size_t length) {
+    const iconv_t cd = converters().toUtf8;
+    if (cd == reinterpret_cast<iconv_t>(-1)) return kIrregular;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(bytes);
+    std::size_t inLeft = length;
+    char out[8];
+    char* outPtr = out;
+    std::size_t outLeft = sizeof out;
+    const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    const auto produced = static_cast<std::size_t>(outPtr - out);
+    if (r == static_cast<std::size_t>(-1) && inLeft == length && produced == 0) {
+        if (errno == EILSEQ) return kUnreadable;
+        if (errno == EINVAL) return kIncomplete;
+    }
+    if (r == static_cast<std::size_t>(-1) || inLeft != 0 || produced == 0 || produced > 3)
+        return kIrregular;
+    std::uint32_t entry = static_cast<std::uint32_t>(produced) << 24;
+    for (std::size_t i = 0; i < produced; ++i)
+        entry |= static_cast<std::uint32_t>(static_cast<unsigned char>(out[i])) << (16 - 8 * i);
+    return entry;
+}
+
+// The entries of single bytes and of double-byte characters (lead byte, then
+// trail byte), one set per thread like the converters.
+struct DecodeTable {
+    std::vector<std::uint32_t> singles = std::vector<std::uint32_t>(0x100, 0);
+    std::vector<std::uint32_t> pairs = std::vector<std::uint32_t>(0x10000, 0);
+};
+
 }  // namespace
 
 std::string decode(std::string_view bytes) {
     if (isAscii(bytes)) return std::string(bytes);
-    return convert(converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; });
+    thread_local DecodeTable table;
+    // A byte becomes at most three bytes of UTF-8 (a half-width katakana).
+    std::string out(bytes.size() * 3, '\0');
+    char* o = out.data();
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (b[i] < 0x80) {
+            *o++ = static_cast<char>(b[i++]);
+            continue;
+        }
+        const bool pair = isLeadByte(b[i]) && i + 1 < n;
+        std::uint32_t& entry = pair ? table.pairs[(b[i] << 8) | b[i + 1]] : table.singles[b[i]];
+        if (entry == 0) entry = askIconv(bytes.data() + i, pair ? 2 : 1);
+        if (entry == kUnreadable || (entry == kIncomplete && i + 1 == n)) {
+            *o++ = '?';
+            ++i;
+        } else if (entry == kIncomplete || entry == kIrregular) {
+            return convert(converters().toUtf8, bytes,
+                           [](unsigned char) { return std::size_t{1}; });
+        } else {
+            // All three bytes are stored (the output has room), the count kept.
+            o[0] = static_cast<char>((entry >> 16) & 0xFF);
+            o[1] = static_cast<char>((entry >> 8) & 0xFF);
+            o[2] = static_cast<char>(entry & 0xFF);
+            o += entry >> 24;
+            i += pair ? 2 : 1;
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
 }
 
 namespace {
@@ -178,23 +247,24 @@ std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {
 }
 
 std::string fromUtf16(std::u16string_view units) {
-    std::string out;
-    out.reserve(units.size() * 3);
-    auto put = [&out](char32_t cp) {
+    // A unit becomes at most three bytes of UTF-8; a surrogate pair, four for two.
+    std::string out(units.size() * 3, '\0');
+    char* o = out.data();
+    auto put = [&o](char32_t cp) {
         if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
+            *o++ = static_cast<char>(cp);
         } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xC0 | (cp >> 6));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xE0 | (cp >> 12));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xF0 | (cp >> 18));
+            *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         }
     };
     for (std::size_t i = 0; i < units.size(); ++i) {
@@ -209,6 +279,7 @@ std::string fromUtf16(std::u16string_view units) {
             put(u);
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <fstream>
@@ -37,6 +40,38 @@ TEST(CodepageTest, ShiftJis) {
     EXPECT_TRUE(canEncode(text));
     for (const std::string& lost : {u8s(u8"é"), u8s(u8"€"), u8s(u8"𠮷"), std::string("x\xFFy")})
         EXPECT_FALSE(canEncode(lost)) << lost;
+}
+
+// decode() keeps what it learnt of each character in a table: over every byte
+// and byte pair, in every place a character can stand, it must give what a
+// conversion by iconv of the whole text gives ("?" for each byte refused).
+TEST(CodepageTest, DecodeAgreesWithIconvEverywhere) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    auto byIconv = [cd](std::string in) {
+        std::string out;
+        char* p = in.data();
+        std::size_t left = in.size();
+        while (left > 0) {
+            char buffer[64];
+            char* o = buffer;
+            std::size_t room = sizeof buffer;
+            const bool failed = iconv(cd, &p, &left, &o, &room) == static_cast<std::size_t>(-1);
+            out.append(buffer, o);
+            if (failed && errno != E2BIG) out += '?', ++p, --left;
+        }
+        return out;
+    };
+    int differ = 0;
+    for (int a = 0x80; a < 0x100; ++a) {
+        for (int b = 0; b < 0x100; ++b) {
+            for (std::string text :
+                 {std::string{char(a), char(b)}, std::string{'x', char(a), char(b), '\x82'}})
+                differ += decode(text) != byIconv(text);
+        }
+    }
+    iconv_close(cd);
+    EXPECT_EQ(differ, 0);
 }
 
 TEST(CodepageTest, CutAtCharacter) {
