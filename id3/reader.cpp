@@ -229,34 +229,46 @@ Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
     return bytes;
 }
 
-Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
-    // One open for detection and reading: the first read holds the ID3v2 header
-    // (and usually the whole tag); otherwise the trailer is read.
-    FirstRead opened;
-    if (Status s = opened.open(path); !s) return s;
+namespace {
+
+// Detection and reading over a file opened with its first bytes read: the ID3v2
+// tag when the first bytes start one, else the trailer.
+Status readFileTag(const FirstRead& opened, LegacyText legacy, FileTag& found) {
     const ReadOnlyFile& file = opened.file;
     const std::span<const std::uint8_t> first(opened.bytes, opened.length);
-    FileTag found;
     if (tagTypeOf(first, {}, 0) == kID3v22) {
         Result<Id3v2Tag> tag = readID3v2(file, opened.bytes, opened.length, legacy);
         if (!tag) return tag.status();
         found.family = kID3v22;
         found.v2 = std::move(*tag);
         found.version = versionOf(found.v2);
-        return found;
+        return {};
     }
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
-    if (*size < kTrailerSize) return found;
+    if (*size < kTrailerSize) return {};
     // The trailer in one read, its mark included.
     std::uint8_t trailer[kTrailerSize];
     Result<std::size_t> tail = file.readAt(trailer, sizeof trailer, *size - kTrailerSize);
     if (!tail) return tail.status();
-    if (*tail < kTrailerSize || tagTypeOf(first, {trailer, 3}, *size) != kID3v1) return found;
+    if (*tail < kTrailerSize || tagTypeOf(first, {trailer, 3}, *size) != kID3v1) return {};
     found.family = kID3v1;
     found.v1 = parseID3v1(trailer, legacy);
     found.version = versionOf(found.v1);
-    return found;
+    return {};
+}
+
+}  // namespace
+
+Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
+    // One open for detection and reading. The tag is filled in place and returned
+    // by the one return statement: it is two dozen strings, and each move costs.
+    Result<FileTag> result{FileTag{}};
+    FirstRead opened;
+    Status s = opened.open(path);
+    if (s) s = readFileTag(opened, legacy, *result);
+    if (!s) result = s;
+    return result;
 }
 
 }  // namespace tagshelf
