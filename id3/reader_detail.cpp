@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/codepage.h"
+#include "core/text.h"
 
 namespace tagshelf {
 namespace {
@@ -161,6 +162,7 @@ std::string fncGetTextV24(const ByteRun& bytes, std::int64_t& index, std::uint8_
     // UTF-8 up to a 0 byte, the way encoding 0 is cut; bytes that are not UTF-8
     // become U+FFFD.
     const std::string_view text = bytesUpToNul(bytes, index);
+    if (isValidUtf8(text)) return std::string(text);
     return codepage::fromUtf16(codepage::toUtf16(text));
 }
 

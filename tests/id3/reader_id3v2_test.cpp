@@ -257,8 +257,9 @@ TEST(Id3v2ReaderTest, Version4) {
                 t4("TALB", 2, utf16(u8s(u8"盤"), true, false)), t4("TRCK", 3, raw(u8s(u8"５")))}),
          "Version=4|Title=" + u8s(u8"題") + "|Artist=" + u8s(u8"歌") + "|Album=" + u8s(u8"盤") +
              "|Track=" + u8s(u8"５") + "|Encode=1"},
-        {"several values joined", tagOf(4, {t4("TPE1", 3, raw(std::string("A\0B\0", 4)))}),
-         "Artist=A/B|Encode=1"},
+        {"several values joined, a byte not UTF-8 replaced",
+         tagOf(4, {t4("TPE1", 3, raw(std::string("A\0B\xFF\0", 5)))}),
+         "Artist=A/B" + u8s(u8"\uFFFD") + "|Encode=1"},
         {"synchsafe size above 127",
          tagOf(4, {t4("TIT2", 0, raw(long200)), t4("TPE1", 0, raw("n"))}),
          "Title=" + long200 + "|Artist=n|Encode=0"},
