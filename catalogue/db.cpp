@@ -75,6 +75,13 @@ Status Engine::acquire(const std::string& path) {
         // holds the FilePath index of a large catalogue.
         sqlite3_exec(db, "PRAGMA cache_size=-32768; PRAGMA temp_store=MEMORY", nullptr, nullptr,
                      nullptr);
+        // Texts are read as stored when the file keeps them in UTF-8.
+        sqlite3_stmt* encoding = nullptr;
+        utf8_ = sqlite3_prepare_v2(db, "PRAGMA encoding", -1, &encoding, nullptr) == SQLITE_OK &&
+                sqlite3_step(encoding) == SQLITE_ROW &&
+                std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(encoding, 0))) ==
+                    "UTF-8";
+        sqlite3_finalize(encoding);
         db_ = db;
         path_ = path;
         dev_ = st.st_dev;
@@ -219,6 +226,16 @@ Statement& Statement::bind(int index, std::string_view text) {
     return *this;
 }
 
+Statement& Statement::bind(int index, const std::string& text) {
+    // A std::string ends in a NUL. Bound with it (when it holds no other NUL),
+    // the value needn't be copied again to add one: functions such as length()
+    // in the tables' CHECK constraints ask for it.
+    if (text.find('\0') != std::string::npos) return bind(index, std::string_view(text));
+    int rc = sqlite3_bind_text(stmt_, index, text.c_str(), -1, SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK && bindStatus_) bindStatus_ = engineError(sqlite3_db_handle(stmt_), rc);
+    return *this;
+}
+
 Statement& Statement::bind(int index, std::int64_t value) {
     int rc = sqlite3_bind_int64(stmt_, index, value);
     if (rc != SQLITE_OK && bindStatus_) bindStatus_ = engineError(sqlite3_db_handle(stmt_), rc);
@@ -248,27 +265,26 @@ bool Statement::isNull(int column) const {
 }
 
 std::string Statement::text(int column) const {
-    const unsigned char* p = sqlite3_column_text(stmt_, column);
-    if (!p) return {};
-    return std::string(reinterpret_cast<const char*>(p),
-                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+    return std::string(bytes(column));
 }
 
-std::string_view Statement::view(int column) const {
-    const unsigned char* p = sqlite3_column_text(stmt_, column);
+// A UTF-8 text as stored: sqlite3_column_text would first copy a text read from
+// the file to add a terminating NUL, which no caller needs.
+std::string_view Statement::bytes(int column) const {
+    const void* p = engine_->storesUtf8() && sqlite3_column_type(stmt_, column) == SQLITE_TEXT
+                        ? sqlite3_column_blob(stmt_, column)
+                        : sqlite3_column_text(stmt_, column);
     if (!p) return {};
-    return std::string_view(reinterpret_cast<const char*>(p),
+    return std::string_view(static_cast<const char*>(p),
                             static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
+std::string_view Statement::view(int column) const {
+    return bytes(column);
+}
+
 void Statement::textInto(int column, std::string& out) const {
-    const unsigned char* p = sqlite3_column_text(stmt_, column);
-    if (!p) {
-        out.clear();
-        return;
-    }
-    out.assign(reinterpret_cast<const char*>(p),
-               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+    out.assign(bytes(column));
 }
 
 std::int64_t Statement::integer(int column) const {

@@ -46,6 +46,8 @@ class Engine {
     void release();
 
     sqlite3* handle() const { return db_; }
+    // True when the file stores texts in UTF-8, as every catalogue we make does.
+    bool storesUtf8() const { return utf8_; }
 
     // A cached prepared statement for `sql`; the caller resets it (Statement does).
     Result<sqlite3_stmt*> prepare(std::string_view sql, bool& cached);
@@ -84,6 +86,7 @@ class Engine {
     int users_ = 0;
     int batchDepth_ = 0;
     bool inTransaction_ = false;
+    bool utf8_ = false;
     std::chrono::steady_clock::time_point transactionStart_;
     std::optional<Error> batchFailure_;
     std::int64_t committedChanges_ = 0;
@@ -105,6 +108,8 @@ class Statement {
     ~Statement();
 
     Statement& bind(int index, std::string_view text);
+    Statement& bind(int index, const std::string& text);
+    Statement& bind(int index, const char* text) { return bind(index, std::string_view(text)); }
     Statement& bind(int index, std::int64_t value);
 
     // Advances to the next row: true when a row is there, false at the end.
@@ -124,6 +129,8 @@ class Statement {
     std::string columnName(int column) const;
 
   private:
+    std::string_view bytes(int column) const;
+
     Engine* engine_;
     sqlite3_stmt* stmt_;
     bool cached_;
