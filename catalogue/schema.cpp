@@ -64,8 +64,11 @@ std::string createTableSql(std::string_view table) {
     return sql + ")";
 }
 
+// Catalogue rows are looked up by their path, so the path gets an index. List,
+// emptied and filled again by every search, is looked up by path only after an
+// edit: there an index would cost more to keep up than it saves ("" for none).
 std::string createIndexSql(std::string_view table) {
-    // Rows are looked up by their path, so the path gets an index.
+    if (table == "List") return {};
     return "CREATE INDEX " + quoteIdentifier(std::string(table) + "_FilePath") + " ON " +
            quoteIdentifier(table) + " (FilePath)";
 }
@@ -76,7 +79,8 @@ Status fncCreateTable(Catalogue& cat, std::string_view name) {
     if (Status s = openCatalogue(cat, conn); !s) return s;
     return conn.atomically([&]() -> Status {
         if (Status s = conn.exec(createTableSql(name)); !s) return s;
-        return conn.exec(createIndexSql(name));
+        const std::string index = createIndexSql(name);
+        return index.empty() ? Status() : conn.exec(index);
     });
 }
 
@@ -117,6 +121,7 @@ Status subMigrateTable(Catalogue& cat, std::string_view name) {
              {create, "INSERT INTO " + fresh + " SELECT " + columnList() + " FROM " + table,
               "DROP TABLE " + table, "ALTER TABLE " + fresh + " RENAME TO " + table,
               createIndexSql(name)}) {
+            if (sql.empty()) continue;
             if (Status s = conn.exec(sql); !s) return s;
         }
         return Status{};
