@@ -17,6 +17,25 @@ char lowerAsciiChar(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// tagshelf_search_hit(text, column, ...): 1 when a column contains the text as
+// the search matches it. SQLite applies it to each row, so the rows without a
+// hit (most of them) never come out of the query.
+void searchHit(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    // The bytes of a text as stored: unlike sqlite3_value_text, sqlite3_value_blob
+    // needn't copy a text read from the file to add a terminating NUL.
+    const auto textOf = [&](int i) {
+        const void* p = sqlite3_value_blob(argv[i]);
+        return p ? std::string_view(static_cast<const char*>(p),
+                                    static_cast<std::size_t>(sqlite3_value_bytes(argv[i])))
+                 : std::string_view();
+    };
+    const std::string_view needle = argc > 0 ? textOf(0) : std::string_view();
+    bool hit = false;
+    for (int i = 1; i < argc && !hit; ++i)
+        hit = containsFolded(textOf(i), needle);
+    sqlite3_result_int(context, hit ? 1 : 0);
+}
+
 }  // namespace
 
 std::vector<std::size_t> searchedColumns() {
@@ -64,11 +83,24 @@ std::int32_t fncDbSearch(Catalogue& cat, std::string_view text, RecordList& hits
     const std::vector<std::size_t> passes = searchedColumns();
     const std::string needle = lowerAscii(text);
     std::vector<std::vector<Record>> found(passes.size());
-    Result<Statement> st = conn.prepare("SELECT " + columnList() + " FROM FileList ORDER BY rowid");
+    // The filter leaves out rows without a hit before they become result rows;
+    // without it (it could not be defined) every row comes out. Either way the
+    // passes below decide.
+    std::string sql = "SELECT " + columnList() + " FROM FileList";
+    if (sqlite3_create_function_v2(conn.handle(), "tagshelf_search_hit", -1,
+                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
+                                   searchHit, nullptr, nullptr, nullptr) == SQLITE_OK) {
+        sql += " WHERE tagshelf_search_hit(?";
+        for (std::size_t c : passes)
+            sql += ", " + std::string(kColumns[c].name);
+        sql += ")";
+    }
+    Result<Statement> st = conn.prepare(sql + " ORDER BY rowid");
     if (!st) {
         showDbError(cat, "fncDbSearch : ", st.error());
         return 0;
     }
+    if (sql.find('?') != std::string::npos) st->bind(1, needle);
     for (;;) {
         Result<bool> row = st->step();
         if (!row) {
