@@ -226,12 +226,28 @@ Statement& Statement::bind(int index, std::string_view text) {
     return *this;
 }
 
+namespace {
+
+// A std::string ends in a NUL. Bound with it (when it holds no other NUL), the
+// value needn't be copied again to add one: functions such as length() in the
+// tables' CHECK constraints ask for it.
+int bindString(sqlite3_stmt* stmt, int index, const std::string& text,
+               sqlite3_destructor_type how) {
+    const bool terminated = text.find('\0') == std::string::npos;
+    return sqlite3_bind_text(stmt, index, text.c_str(),
+                             terminated ? -1 : static_cast<int>(text.size()), how);
+}
+
+}  // namespace
+
 Statement& Statement::bind(int index, const std::string& text) {
-    // A std::string ends in a NUL. Bound with it (when it holds no other NUL),
-    // the value needn't be copied again to add one: functions such as length()
-    // in the tables' CHECK constraints ask for it.
-    if (text.find('\0') != std::string::npos) return bind(index, std::string_view(text));
-    int rc = sqlite3_bind_text(stmt_, index, text.c_str(), -1, SQLITE_TRANSIENT);
+    int rc = bindString(stmt_, index, text, SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK && bindStatus_) bindStatus_ = engineError(sqlite3_db_handle(stmt_), rc);
+    return *this;
+}
+
+Statement& Statement::bindUncopied(int index, const std::string& text) {
+    int rc = bindString(stmt_, index, text, SQLITE_STATIC);
     if (rc != SQLITE_OK && bindStatus_) bindStatus_ = engineError(sqlite3_db_handle(stmt_), rc);
     return *this;
 }

@@ -86,8 +86,9 @@ Status appendRecord(DbConnection& conn, std::string_view table, const Record& r)
     }
     Result<Statement> st = conn.prepare(sql);
     if (!st) return st.status();
+    // The record outlives the statement's run: its texts needn't be copied.
     for (std::size_t c = 0; c < kColumns.size(); ++c)
-        st->bind(static_cast<int>(c) + 1, r.*kColumns[c].member);
+        st->bindUncopied(static_cast<int>(c) + 1, r.*kColumns[c].member);
     return st->run();
 }
 
