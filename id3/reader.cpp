@@ -1,7 +1,6 @@
 #include "id3/reader.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,10 +42,13 @@ class ReadOnlyFile {
         return {};
     }
 
+    // The size is all the readers ask of the file: lseek gives it for a fraction
+    // of what fstat costs on Linux, where it takes the path-lookup route of
+    // fstatat. Something without an end to seek to (a device) counts as empty.
     Result<std::uint64_t> size() const {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) return systemError(errno);
-        return static_cast<std::uint64_t>(st.st_size > 0 ? st.st_size : 0);
+        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        if (end < 0 && errno != ESPIPE) return systemError(errno);
+        return static_cast<std::uint64_t>(end > 0 ? end : 0);
     }
 
     // Reads up to `length` bytes at `offset`; fewer only at the end of the file.
