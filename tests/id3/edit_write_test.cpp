@@ -172,6 +172,7 @@ TEST(EditRules, TypingIntoTheBoxes) {
         {"3/12", "312", KeyFilter::Digits, true},  // a program-set text may be shortened
         {"abcd", "abcd" + song, KeyFilter::Any, true},
         {"abcde", "abcde" + song, KeyFilter::Any, false},
+        {"abcdefgh", "abcdefg", KeyFilter::Any, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fncEditAccepted(c.before, c.after, c.filter, 6), c.accepted) << c.after;
