@@ -174,13 +174,6 @@ TEST_F(StartupTest, WithoutIniOutsideTheProgramFolderItEndsWithAMessage) {
     EXPECT_EQ(start(lower.str()), StartResult::NoDatabaseName);
 }
 
-TEST_F(StartupTest, ASecondCopyEndsSilently) {
-    fs::create_directory(proc.path() / "200");
-    fs::create_symlink("/usr/local/TagShelf.bin", proc.path() / "200" / "exe");
-    EXPECT_EQ(start(dir.str()), StartResult::AlreadyRunning);
-    EXPECT_TRUE(toolkit.messages.empty() && !fs::exists(ini));
-}
-
 TEST_F(StartupTest, ATableInOtherLetterCaseIsReportedAndStartGoesOn) {
     sqlite3* conn = nullptr;
     sqlite3_open(db.c_str(), &conn);

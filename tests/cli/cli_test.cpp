@@ -151,26 +151,6 @@ TEST_F(CliCatalogueTest, AddRegistersLikeADropAndListPrintsTheRows) {
                          "（コメントが長すぎます（4097文字、最大4096文字））\n");
 }
 
-TEST_F(CliCatalogueTest, AddRefusesPathsThatAreNeitherMp3FilesNorFolders) {
-    writeText(dir.file("notes.txt"), "");
-    for (const auto& [path, why] :
-         {std::pair{dir.file("no/such/folder"), "no such file or folder"},
-          {dir.file("notes.txt"), "not an MP3 file (the name does not end in .mp3)"}}) {
-        CliOutcome o = cli({"add", "--create", path});
-        EXPECT_EQ(o.status, 1) << path;
-        EXPECT_EQ(o.err + o.out, "tagshelf-cli add: " + path + ": " + why + "\n");
-    }
-    EXPECT_FALSE(fs::exists(db));
-}
-
-TEST_F(CliCatalogueTest, ACatalogueThatCannotBeOpenedIsReportedOnceInOneLine) {
-    writeText(db, "not a database");
-    CliOutcome o = cli({"list"});
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err + o.out, "fncDbOpen: error 26: file is not a database (SQLite)\n");
-    EXPECT_EQ(readText(db), "not a database");
-}
-
 TEST_F(CliCatalogueTest, SearchAndExportGiveWhatTheWindowShowsAndWrites) {
     std::string a =
         mp3("a.mp3", {}, id3v1Trailer({raw("Rain"), {}, raw("b"), raw("2003"), {}, 1, 17}));

@@ -105,6 +105,7 @@ TEST(ViewDialog, OpensWithEveryColumnTickedAndRefusesToShowNone) {
     ScriptedToolkit toolkit;
     ViewDialog dialog(toolkit);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("表示項目選択"));
+    EXPECT_EQ(text(dialog.Label1), "表示する項目を選択して下さい");
     EXPECT_TRUE(dialog.chk_Item[10]->isChecked() && dialog.chk_Item[11]->isHidden());
     for (QCheckBox* box : dialog.chk_Item)
         box->setChecked(false);
