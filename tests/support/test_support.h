@@ -38,9 +38,6 @@ std::string readText(const std::string& path);
 // and gives its result, 90 and up when the child failed itself.
 int runUnprivileged(const std::function<int()>& check);
 
-// Makes the folder and those above it up to the temporary folder 0755.
-void openUp(const std::filesystem::path& folder);
-
 // A u8"" literal as a std::string.
 inline std::string u8s(const char8_t* s) {
     return reinterpret_cast<const char*>(s);

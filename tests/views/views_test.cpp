@@ -39,78 +39,25 @@ class ListPresenterTest : public ::testing::Test {
 };
 
 TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
-    GridUpdate empty = list.load();
-    EXPECT_TRUE(empty.columns && empty.countLabel && !empty.rows);
-    EXPECT_EQ(list.countText(), "レコード件数：0件");
-    EXPECT_EQ(list.visibleColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_FALSE(list.load().rows);
     addPaths({"/b.mp3", "/a.mp3"});
     GridUpdate full = list.load();
     EXPECT_TRUE(full.columns && full.rows && full.countLabel);
+    EXPECT_EQ(list.visibleColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(shownPaths(), (Texts{"/b.mp3", "/a.mp3"}));
     EXPECT_EQ(list.countText(), "レコード件数：2件");
     EXPECT_TRUE(!list.recordAt(0) && !list.recordAt(3));
 }
 
-TEST_F(ListPresenterTest, AClickShowsThePathAndDeletingAsksAndReloads) {
-    addPaths({"/m/a.mp3", "/m/it's.mp3"});
-    list.load();
-    EXPECT_EQ(list.statusTextFor(2), "/m/it's.mp3");
-    EXPECT_EQ(list.statusTextFor(3), "");
-    f.toolkit.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
-    GridUpdate update = list.deleteRecord(2);
-    EXPECT_EQ(f.toolkit.prompts(), Texts{"/m/it's.mp3のレコードを削除しますか？"});
-    EXPECT_TRUE(update.columns && update.rows && update.countLabel);
-    EXPECT_EQ(shownPaths(), Texts{"/m/a.mp3"});
-    EXPECT_EQ(list.countText(), "レコード件数：1件");
-    // Deleting the only record empties the grid; with no record nothing is asked.
-    update = list.deleteRecord(1);
-    EXPECT_TRUE(update.columns && !update.rows);
-    EXPECT_EQ(list.countText(), "レコード件数：0件");
-    EXPECT_FALSE(list.deleteRecord(1).columns);
-    EXPECT_EQ(list.statusTextFor(1), "");
-    EXPECT_EQ(f.toolkit.messages.size(), 2u);
-}
-
 TEST_F(ListPresenterTest, EmptyingAnsweredNoReloadsAndYesEmptiesTheView) {
-    addPaths({"/1.mp3", "/2.mp3", "/3.mp3"});
+    addPaths({"/1.mp3", "/2.mp3"});
     list.load();
     f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
     GridUpdate no = list.emptyCatalogue();
-    EXPECT_EQ(f.toolkit.prompts(), Texts{"FileListのテーブルを削除しますか？"});
     EXPECT_TRUE(no.rows && no.clearStatus && !no.countLabel);
-    EXPECT_EQ(list.count(), 3);
     GridUpdate yes = list.emptyCatalogue();
     EXPECT_TRUE(yes.columns && yes.countLabel && yes.clearStatus && !yes.rows);
-    EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
     EXPECT_EQ(list.countText(), "レコード件数：0件");
-    list.emptyCatalogue();  // on an empty catalogue nothing is asked
-    EXPECT_EQ(f.toolkit.messages.size(), 2u);
-}
-
-TEST_F(ListPresenterTest, RefreshingShowsRowsAddedAndEmptiesWithTheCatalogue) {
-    list.load();
-    EXPECT_FALSE(list.refresh().columns);  // nothing shown, nothing to show
-    addPaths({"/a.mp3"});
-    EXPECT_TRUE(list.refresh().rows);
-    EXPECT_EQ(shownPaths(), Texts{"/a.mp3"});
-    f.exec("DELETE FROM FileList");
-    EXPECT_TRUE(list.showWholeCatalogue().countLabel);
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_FALSE(list.searchMode());
-}
-
-TEST_F(ListPresenterTest, AnEditRefreshesASearchResultByRunningTheSearchAgain) {
-    addPaths({"/1.mp3"}, "apple");
-    addPaths({"/2.mp3"}, "banana");
-    addPaths({"/3.mp3"}, "cherry");
-    list.load();
-    ASSERT_TRUE(list.search("an").rows);
-    ASSERT_EQ(shownPaths(), Texts{"/2.mp3"});
-    f.exec("UPDATE FileList SET Title = 'mango' WHERE FilePath = '/3.mp3'");
-    GridUpdate update = list.refreshAfterEdit("an");
-    EXPECT_TRUE(update.columns && update.rows && list.searchMode());
-    EXPECT_EQ(shownPaths(), (Texts{"/2.mp3", "/3.mp3"}));
-    EXPECT_EQ(list.countText(), "レコード件数：3件");  // a search leaves the label alone
 }
 
 class ListOpsTest : public ListPresenterTest {
@@ -119,46 +66,27 @@ class ListOpsTest : public ListPresenterTest {
     Texts paths() { return f.column("SELECT FilePath FROM FileList ORDER BY rowid"); }
 };
 
-TEST_F(ListOpsTest, DeletingARecordAsksWithTheQuestionIconAndActsOnYesOnly) {
-    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
+TEST_F(ListOpsTest, DeletingAsksWithTheQuestionIconAndActsOnYesOnly) {
+    subDbDelete(f.cat, "/m/other.mp3", "FileList");  // no row carries it: nothing asked
+    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes};
     subDbDelete(f.cat, "/m/it's.mp3", "FileList");
-    EXPECT_EQ(paths().size(), 3u);
     subDbDelete(f.cat, "/m/it's.mp3", "FileList");
     EXPECT_EQ(paths(), (Texts{"/m/a.mp3", "/m/c.mp3"}));
-    ASSERT_EQ(f.toolkit.messages.size(), 2u);
-    const auto& m = f.toolkit.messages[0];
-    EXPECT_EQ(m.prompt, "/m/it's.mp3のレコードを削除しますか？");
+    const auto& m = f.toolkit.messages.at(0);
     EXPECT_TRUE(m.buttons == MsgButtons::YesNo && m.icon == MsgIcon::Question &&
                 m.defaultAnswer == MsgAnswer::Yes);
-}
-
-TEST_F(ListOpsTest, EmptyingATableAsksByItsNameButTheResultTableIsEmptiedSilently) {
-    subDbDelete(f.cat, "/m/other.mp3", "FileList");  // no row carries it: nothing asked
-    EXPECT_TRUE(f.toolkit.messages.empty());
-    f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    subDbDelete(f.cat, "", "FileList");
-    EXPECT_EQ(paths().size(), 3u);
+    // A whole table is asked about by its name; the result table is emptied silently.
     subDbDelete(f.cat, "", "FileList");
     EXPECT_TRUE(paths().empty());
-    EXPECT_EQ(f.toolkit.prompts(), Texts(2, "FileListのテーブルを削除しますか？"));
-    EXPECT_EQ(fncDbReadCount(f.cat, "GENRE"), 126);  // only FileList's rows go
-    subDbDelete(f.cat, "", "FileList");              // an empty table: nothing asked
-    subDbDelete(f.cat, "/m/a.mp3", "FileList");
-    EXPECT_EQ(f.toolkit.messages.size(), 2u);
-
+    EXPECT_EQ(f.toolkit.prompts(), (Texts{"/m/it's.mp3のレコードを削除しますか？",
+                                          "/m/it's.mp3のレコードを削除しますか？",
+                                          "FileListのテーブルを削除しますか？"}));
+    EXPECT_EQ(fncDbReadCount(f.cat, "GENRE"), 126);
     ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
     f.addRow({"x"}, "List");
     subDbDelete(f.cat, "", "List");
-    EXPECT_EQ(f.toolkit.messages.size(), 2u);
+    EXPECT_EQ(f.toolkit.messages.size(), 3u);
     EXPECT_EQ(fncDbReadCount(f.cat, "List"), 0);
-}
-
-TEST_F(ListOpsTest, DroppingTheResultTable) {
-    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
-    subDbDropTable(f.cat, "List");
-    EXPECT_TRUE(fncNoTable(f.cat, "List"));
-    subDbDropTable(f.cat, "List");  // absent: nothing happens
-    EXPECT_TRUE(f.toolkit.messages.empty() && !fncNoTable(f.cat, "FileList"));
 }
 
 namespace fs = std::filesystem;
@@ -190,12 +118,7 @@ TEST_F(SearchSortTest, HitsComeInPassOrderOncePerPathMatchedLiterally) {
         {"1", {"100% Pure", "Sun", "Rain"}},
         {"ID3", {"Rain", "100% Pure"}},
         {"%", {"100% Pure"}},
-        {"_", {"100% Pure"}},
-        {"*", {"100% Pure"}},
-        {"'", {"100% Pure"}},
-        {"Ä", {"ÄRGER"}},
         {"ä", {}},  // only ASCII letters ignore their case
-        {"a%", {}},
     };
     for (const auto& [text, titles] : cases) {
         f.toolkit.messages.clear();
@@ -203,16 +126,10 @@ TEST_F(SearchSortTest, HitsComeInPassOrderOncePerPathMatchedLiterally) {
         const GridUpdate update = list.search(text);
         const bool found = !titles.empty();
         EXPECT_TRUE(update.rows == found && list.searchMode() == found) << text;
-        EXPECT_FALSE(update.columns || update.countLabel) << text;
         EXPECT_EQ(shown(), found ? titles : stored) << text;
         EXPECT_EQ(found ? resultTable() : titles, titles) << text;
         EXPECT_EQ(f.toolkit.messages.size(), found ? 0u : 1u) << text;
     }
-    // Nothing happens for an empty text or catalogue.
-    EXPECT_FALSE(list.search("").rows);
-    CatalogueFixture empty;
-    EXPECT_FALSE(ListPresenter(empty.cat).search("rain").rows);
-    EXPECT_TRUE(empty.toolkit.messages.empty() && fncNoTable(empty.cat, "List"));
 }
 
 TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
@@ -245,24 +162,17 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
         // "10" before "2"; equal values keep their stored order.
         {"トラック", {"Sun", "Twin", "100% Pure", "Rain", "ÄRGER"}},
         {"アルバム", {"Sun", "ÄRGER", "Rain", "100% Pure", "Twin"}},
-        {"ファイルパス", {"Rain", "Twin", "Sun", "100% Pure", "ÄRGER"}},
     };
     for (const auto& [caption, titles] : cases) {
         EXPECT_TRUE(list.sort(caption).columns) << caption;
         EXPECT_EQ(shown(), titles) << caption;
     }
-    // A search sorts its hits by the column chosen; a sort then sorts only the hits.
+    // A search sorts its hits by the column chosen; going back shows the stored order.
     list.search("rain");
-    EXPECT_EQ(shown(), (Texts{"Rain", "Sun"}));
-    list.sort("アルバム");
     EXPECT_EQ(shown(), (Texts{"Sun", "Rain"}));
-    list.search("1");
-    EXPECT_EQ(shown(), (Texts{"Sun", "Rain", "100% Pure"}));
-    // Going back shows the stored order and keeps the column.
     list.showWholeCatalogue();
     EXPECT_EQ(shown(), stored);
     EXPECT_EQ(list.sortCaption(), "アルバム");
-    EXPECT_EQ(fncFieldName("アルバム") + fncFieldName("Album") + fncFieldName(""), "Album");
     // New columns redraw a search result (and keep it); otherwise the catalogue.
     list.search("rain");
     std::array<bool, kDataColumns> visible{};
@@ -271,9 +181,6 @@ TEST_F(SearchSortTest, SortingShowsTheListInTextOrderAndTheChoiceStays) {
     EXPECT_TRUE(update.columns && update.rows && !update.countLabel && list.searchMode());
     EXPECT_EQ(shown(), (Texts{"Sun", "Rain"}));
     EXPECT_EQ(list.visibleCaptions(), Texts{"アルバム"});
-    list.showWholeCatalogue();
-    EXPECT_TRUE(list.showColumns(visible).countLabel);
-    EXPECT_EQ(captionOf("Trak") + captionOf("GenreNo"), "トラック");
 }
 
 class CsvExportTest : public ListPresenterTest {
@@ -309,10 +216,6 @@ TEST_F(CsvExportTest, WritesEveryColumnOfTheListShownInTitleOrderQuotedWhereNeed
         ASSERT_TRUE(list.writeCsv(out(), encoding));
         EXPECT_EQ(readText(out()), bytes);
     }
-    list.search("blue");
-    ASSERT_TRUE(list.writeCsv(out(), CsvEncoding::Utf8));
-    EXPECT_EQ(readText(out()), kBlue + "\r\n");
-    EXPECT_TRUE(f.toolkit.messages.empty());
 }
 
 TEST_F(CsvExportTest, TheMenuItemAsksForTheFileAndOverwritesWithoutAQuestion) {
@@ -325,11 +228,6 @@ TEST_F(CsvExportTest, TheMenuItemAsksForTheFileAndOverwritesWithoutAQuestion) {
     EXPECT_EQ(f.toolkit.fileDialogFilters, Texts(2, "CSVファイル(*.csv)|*.csv"));
     EXPECT_EQ(readText(out()).substr(0, kAmber.size()), kAmber);
     EXPECT_EQ(fs::status(out()).permissions(), fs::perms(0640));
-    EXPECT_TRUE(f.toolkit.messages.empty());
-
-    CatalogueFixture empty;  // nothing is asked on an empty catalogue
-    ListPresenter(empty.cat).saveCsv();
-    EXPECT_TRUE(empty.toolkit.fileDialogFilters.empty());
 }
 
 TEST_F(CsvExportTest, AFileThatCantBeWrittenIsNamedAndNeverLeftHalfWritten) {
