@@ -12,7 +12,9 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 list="${1:-$root/scripts/mutants.txt}"
-build="${2:-$root/build/mutants}"
+# Absolute: the tests run from inside the build folder, where a relative path
+# to the log would not exist (and a failed write must not count as a catch).
+build=$(realpath -m "${2:-$root/build/mutants}")
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTAGSHELF_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
