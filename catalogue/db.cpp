@@ -281,12 +281,12 @@ bool Statement::isNull(int column) const {
 }
 
 std::string Statement::text(int column) const {
-    return std::string(bytes(column));
+    return std::string(view(column));
 }
 
 // A UTF-8 text as stored: sqlite3_column_text would first copy a text read from
 // the file to add a terminating NUL, which no caller needs.
-std::string_view Statement::bytes(int column) const {
+std::string_view Statement::view(int column) const {
     const void* p = engine_->storesUtf8() && sqlite3_column_type(stmt_, column) == SQLITE_TEXT
                         ? sqlite3_column_blob(stmt_, column)
                         : sqlite3_column_text(stmt_, column);
@@ -295,12 +295,8 @@ std::string_view Statement::bytes(int column) const {
                             static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-std::string_view Statement::view(int column) const {
-    return bytes(column);
-}
-
 void Statement::textInto(int column, std::string& out) const {
-    out.assign(bytes(column));
+    out.assign(view(column));
 }
 
 std::int64_t Statement::integer(int column) const {

@@ -132,8 +132,6 @@ class Statement {
     std::string columnName(int column) const;
 
   private:
-    std::string_view bytes(int column) const;
-
     Engine* engine_;
     sqlite3_stmt* stmt_;
     bool cached_;
