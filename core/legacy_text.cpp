@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 
 #include "core/codepage.h"
 
@@ -63,20 +64,29 @@ const char* legacyTextName(LegacyText mode) {
     }
 }
 
-bool readsAsCp932(std::string_view bytes) {
+namespace {
+
+bool isAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The code page 932 reading of bytes that "auto" reads as code page 932, else
+// nothing. Decoding is most of the work of deciding, so the decision keeps it.
+std::optional<std::string> cp932Reading(std::string_view bytes) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::string decoded = codepage::decode(bytes);
     if (std::any_of(bytes.begin(), bytes.end(), [](char c) {
             const auto b = static_cast<unsigned char>(c);
             return b >= 0x80 && b <= 0x9F;
         })) {
-        return true;
+        return decoded;
     }
     // Not code page 932: a byte it leaves undefined, or a character it doesn't
     // define (the conversion puts "?" in its place).
-    const std::string decoded = codepage::decode(bytes);
     if (std::count(decoded.begin(), decoded.end(), '?') !=
         std::count(bytes.begin(), bytes.end(), '?')) {
-        return false;
+        return std::nullopt;
     }
     // The runs of non-ASCII characters.
     std::size_t i = 0;
@@ -101,17 +111,25 @@ bool readsAsCp932(std::string_view bytes) {
         const bool letterAfter = i < bytes.size() && isAsciiLetter(byte(i));
         const bool singleByte = i - start == 1;
         if (western || (characters == 1 && (singleByte || letterBefore || letterAfter))) {
-            return false;
+            return std::nullopt;
         }
     }
-    return true;
+    return decoded;
+}
+
+}  // namespace
+
+bool readsAsCp932(std::string_view bytes) {
+    return isAscii(bytes) || cp932Reading(bytes).has_value();
 }
 
 std::string decodeLegacy(std::string_view bytes, LegacyText mode) {
-    if (mode == LegacyText::Latin1 || (mode == LegacyText::Auto && !readsAsCp932(bytes))) {
-        return latin1ToUtf8(bytes);
-    }
-    return codepage::decode(bytes);
+    // ASCII reads the same in both code pages.
+    if (isAscii(bytes)) return std::string(bytes);
+    if (mode == LegacyText::Latin1) return latin1ToUtf8(bytes);
+    if (mode == LegacyText::Cp932) return codepage::decode(bytes);
+    std::optional<std::string> cp932 = cp932Reading(bytes);
+    return cp932 ? std::move(*cp932) : latin1ToUtf8(bytes);
 }
 
 bool writesLatin1(std::string_view text, LegacyText mode) {
