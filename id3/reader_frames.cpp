@@ -9,9 +9,19 @@ namespace tagshelf {
 
 namespace {
 
+// An identifier of three or four letters as one number (a three-letter one
+// ends in 0), so that a lookup compares numbers.
+constexpr std::uint32_t keyOf(const char* id) {
+    std::uint32_t key = 0;
+    for (int i = 0; i < 4; ++i)
+        key = (key << 8) | static_cast<unsigned char>(id[i]);  // a literal of 3 ends in its NUL
+    return key;
+}
+
 struct FrameKind {
-    const char* id;
+    std::uint32_t key;
     Field field;
+    constexpr FrameKind(const char* id, Field f) : key(keyOf(id)), field(f) {}
 };
 
 constexpr FrameKind kFramesV22[] = {
@@ -32,12 +42,17 @@ constexpr FrameKind kFramesV24[] = {
     {"COMM", Field::Comment},
 };
 
+// The table's identifiers have `length` letters; an identifier of another
+// length is none of them.
 template <std::size_t N>
-std::optional<Field> find(const FrameKind (&table)[N], std::span<const std::uint8_t> id) {
+std::optional<Field> find(const FrameKind (&table)[N], std::size_t length,
+                          std::span<const std::uint8_t> id) {
+    if (id.size() != length) return std::nullopt;
+    std::uint32_t key = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        key = (key << 8) | (i < length ? id[i] : 0);
     for (const FrameKind& kind : table) {
-        if (std::strlen(kind.id) == id.size() && std::memcmp(kind.id, id.data(), id.size()) == 0) {
-            return kind.field;
-        }
+        if (kind.key == key) return kind.field;
     }
     return std::nullopt;
 }
@@ -82,8 +97,8 @@ void readRecordingTime(const std::string& text, Id3v2Tag& tag) {
 }  // namespace
 
 std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
-    if (version == 4) return find(kFramesV24, id);
-    return id.size() == 4 ? find(kFramesV23, id) : find(kFramesV22, id);
+    if (version == 4) return find(kFramesV24, 4, id);
+    return id.size() == 4 ? find(kFramesV23, 4, id) : find(kFramesV22, 3, id);
 }
 
 std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at) {
