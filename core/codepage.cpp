@@ -246,9 +246,14 @@ std::string_view cutAtCharacter(std::string_view bytes, std::size_t maxBytes) {
     return bytes.substr(0, i);
 }
 
-std::string fromUtf16(std::u16string_view units) {
+namespace {
+
+// `count` UTF-16 code units, the i-th given by unit(i), to UTF-8; an unpaired
+// surrogate becomes U+FFFD.
+template <typename Unit>
+std::string utf8FromUnits(std::size_t count, Unit unit) {
     // A unit becomes at most three bytes of UTF-8; a surrogate pair, four for two.
-    std::string out(units.size() * 3, '\0');
+    std::string out(count * 3, '\0');
     char* o = out.data();
     auto put = [&o](char32_t cp) {
         if (cp < 0x80) {
@@ -267,20 +272,37 @@ std::string fromUtf16(std::u16string_view units) {
             *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         }
     };
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            put(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            put(0xFFFD);
-        } else {
-            put(u);
+    for (std::size_t i = 0; i < count; ++i) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
+            const char32_t next = unit(i + 1);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                put(0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
+                ++i;
+                continue;
+            }
         }
+        put(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
+}
+
+}  // namespace
+
+std::string fromUtf16(std::u16string_view units) {
+    return utf8FromUnits(units.size(), [units](std::size_t i) { return units[i]; });
+}
+
+std::string fromUtf16Bytes(std::span<const std::uint8_t> bytes, bool bigEndian) {
+    const std::uint8_t* b = bytes.data();
+    if (bigEndian) {
+        return utf8FromUnits(bytes.size() / 2, [b](std::size_t i) {
+            return char16_t((b[2 * i] << 8) | b[2 * i + 1]);
+        });
+    }
+    return utf8FromUnits(bytes.size() / 2,
+                         [b](std::size_t i) { return char16_t((b[2 * i + 1] << 8) | b[2 * i]); });
 }
 
 std::u16string toUtf16(std::string_view text) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,10 @@ constexpr bool isLeadByte(unsigned char b) {
 
 // UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string fromUtf16(std::u16string_view units);
+
+// UTF-16 stored as bytes (an odd last byte ignored), big- or little-endian, to
+// UTF-8, as fromUtf16 converts the units.
+std::string fromUtf16Bytes(std::span<const std::uint8_t> bytes, bool bigEndian);
 
 // UTF-8 to UTF-16 code units; an invalid UTF-8 byte becomes U+FFFD.
 std::u16string toUtf16(std::string_view text);

@@ -37,18 +37,30 @@ std::string utf16Text(const ByteRun& bytes, std::int64_t& index, bool bigEndianW
             index += 2;
         }
     }
-    // Reused between calls: most texts then cost no allocation here.
-    thread_local std::u16string units;
-    units.clear();
-    while (twoLeft()) {
-        std::uint8_t a = bytes.at(index);
-        std::uint8_t b = bytes.at(index + 1);
+    if (index < 1) return {};
+    // The units among the stored bytes, up to a 0x0000 unit.
+    const std::uint8_t* data = bytes.data.data();
+    const std::int64_t stored = std::min(bytes.size, static_cast<std::int64_t>(bytes.data.size()));
+    const std::int64_t start = index;
+    while (index + 1 <= stored && (data[index - 1] | data[index]) != 0)
         index += 2;
-        if (a == 0 && b == 0) break;
-        units.push_back(bigEndian ? static_cast<char16_t>((a << 8) | b)
-                                  : static_cast<char16_t>((b << 8) | a));
+    const auto unitBytes = static_cast<std::size_t>(index - start);
+    // Past the stored bytes every byte reads as 0: at most one more unit (its
+    // first byte stored), then the terminator.
+    std::uint8_t partial = 0;
+    if (twoLeft()) {
+        partial = index + 1 <= stored ? 0 : bytes.at(index);
+        index += 2;
+        if (partial != 0 && twoLeft()) index += 2;
     }
-    return codepage::fromUtf16(units);
+    if (partial == 0) {
+        return unitBytes == 0 ? std::string()
+                              : codepage::fromUtf16Bytes({data + start - 1, unitBytes}, bigEndian);
+    }
+    std::vector<std::uint8_t> units(data + start - 1, data + start - 1 + unitBytes);
+    units.push_back(partial);
+    units.push_back(0);
+    return codepage::fromUtf16Bytes(units, bigEndian);
 }
 
 // The bytes of a single-byte text from `index` (1-based): up to the first 0 byte,
@@ -77,6 +89,15 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
                          std::int64_t length, bool stopAtNul, LegacyText legacy) {
     if (length <= 0) return {};
     const auto fileSize = static_cast<std::int64_t>(file.size());
+    if (stopAtNul && position >= 1) {
+        // Up to the first NUL; past the buffer every byte is one.
+        if (position > fileSize) return {};
+        const auto* first = reinterpret_cast<const char*>(file.data()) + (position - 1);
+        std::string_view field(first,
+                               static_cast<std::size_t>(std::min(length, fileSize - position + 1)));
+        field = field.substr(0, std::min(field.find('\0'), field.size()));
+        return decodeLegacy(field, legacy);
+    }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(std::min<std::int64_t>(length, 256)));
     for (std::int64_t p = position; p < position + length; ++p) {
