@@ -21,6 +21,8 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kTrailerSize = 128;
 // The first read of an ID3v2 tag: the header and, usually, all of the tag.
 constexpr std::size_t kFirstRead = 4096;
+// Tags up to this size are read whole.
+constexpr std::size_t kWholeTagRead = 16384;
 
 // ---------------------------------------------------------------------------
 // Files: open, read at an offset, close. Every file is opened and closed within
@@ -157,9 +159,22 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
             {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
             legacy);
     }
-    // The rest of the tag, never more than the file holds: the bytes the readers
-    // look at where the walk can be predicted (a picture is then not read), else
-    // the whole tag in one read.
+    // The first `total` bytes of the file (fewer where the file ends first) in one
+    // buffer, the first read's bytes reused.
+    auto readWhole = [&](std::size_t total) -> Result<Id3v2Tag> {
+        auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
+        std::memcpy(buffer.get(), first, firstLength);
+        Result<std::size_t> rest =
+            file.readAt(buffer.get() + firstLength, total - firstLength, firstLength);
+        if (!rest) return rest.status();
+        return parseID3v2({buffer.get(), firstLength + *rest}, legacy);
+    };
+    // A tag of a few pages (padding, a small picture) is read whole: one read,
+    // whose count says where a shorter file ends, costs less than asking the size.
+    if (tagEnd <= kWholeTagRead) return readWhole(static_cast<std::size_t>(tagEnd));
+    // The rest of a larger tag, never more than the file holds: the bytes the
+    // readers look at where the walk can be predicted (a picture is then not
+    // read), else the whole tag in one read.
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
@@ -171,12 +186,7 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
         fncPrefetchTag(first, firstLength, total, read);
     if (!sparse) return sparse.status();
     if (*sparse) return parseID3v2(**sparse, legacy);
-    auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
-    std::memcpy(buffer.get(), first, firstLength);
-    Result<std::size_t> rest =
-        file.readAt(buffer.get() + firstLength, total - firstLength, firstLength);
-    if (!rest) return rest.status();
-    return parseID3v2({buffer.get(), firstLength + *rest}, legacy);
+    return readWhole(total);
 }
 
 }  // namespace
