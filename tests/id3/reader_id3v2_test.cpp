@@ -221,6 +221,14 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
     check({
         {"unsynchronised, ending in FF", concat({id3v2Header(3, 0, 0x80, 16), endsInFf}),
          "Title=A"},
+        // The file ends inside a UTF-16 unit: its missing byte reads as 0.
+        {"UTF-16 cut in a unit",
+         concat({id3v2Header(3, 0, 0, 30),
+                 raw("TIT2"),
+                 be32(10),
+                 {0, 0},
+                 {1, 0xFF, 0xFE, 'A', 0, 'B'}}),
+         "Title=AB"},
         {"huge frame size",
          tagOf(3, {concat({raw("TIT2"), be32(0xFFFFFFFF), {0, 0}, sjisText("big")})}, 0, true),
          "Title=big"},
