@@ -150,24 +150,26 @@ Result<Id3v1Tag> readTrailer(const ReadOnlyFile& file, std::uint64_t size, Legac
 // The ID3v2 tag of an open file whose first `firstLength` bytes are in `first`
 // (the first read takes the header together with the bytes after it, which for
 // most files hold the whole tag: no second read, no size query).
-Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
-                           std::size_t firstLength, LegacyText legacy) {
+Status readID3v2(const ReadOnlyFile& file, const std::uint8_t* first, std::size_t firstLength,
+                 LegacyText legacy, Id3v2Tag& tag) {
+    auto parse = [&](std::span<const std::uint8_t> bytes) {
+        parseID3v2Into(bytes, legacy, tag);
+        return Status();
+    };
     const std::uint64_t tagEnd =
         kHeaderSize + static_cast<std::uint64_t>(synchsafe({first, firstLength}, 6));
     if (firstLength < kFirstRead || tagEnd <= firstLength) {
-        return parseID3v2(
-            {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))},
-            legacy);
+        return parse(
+            {first, static_cast<std::size_t>(std::min<std::uint64_t>(firstLength, tagEnd))});
     }
     // The first `total` bytes of the file (fewer where the file ends first) in one
     // buffer, the first read's bytes reused.
-    auto readWhole = [&](std::size_t total) -> Result<Id3v2Tag> {
+    auto readWhole = [&](std::size_t total) {
         auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(total);
         std::memcpy(buffer.get(), first, firstLength);
         Result<std::size_t> rest =
             file.readAt(buffer.get() + firstLength, total - firstLength, firstLength);
-        if (!rest) return rest.status();
-        return parseID3v2({buffer.get(), firstLength + *rest}, legacy);
+        return rest ? parse({buffer.get(), firstLength + *rest}) : rest.status();
     };
     // A tag of a few pages (padding, a small picture) is read whole: one read,
     // whose count says where a shorter file ends, costs less than asking the size.
@@ -178,14 +180,14 @@ Result<Id3v2Tag> readID3v2(const ReadOnlyFile& file, const std::uint8_t* first,
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
-    if (total <= firstLength) return parseID3v2({first, firstLength}, legacy);
+    if (total <= firstLength) return parse({first, firstLength});
     const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
         return file.readAt(out, length, offset);
     };
     Result<std::optional<std::vector<std::uint8_t>>> sparse =
         fncPrefetchTag(first, firstLength, total, read);
     if (!sparse) return sparse.status();
-    if (*sparse) return parseID3v2(**sparse, legacy);
+    if (*sparse) return parse(**sparse);
     return readWhole(total);
 }
 
@@ -219,9 +221,12 @@ struct FirstRead {
 }  // namespace
 
 Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy) {
+    Result<Id3v2Tag> result{Id3v2Tag{}};
     FirstRead first;
-    if (Status s = first.open(path); !s) return s;
-    return readID3v2(first.file, first.bytes, first.length, legacy);
+    Status s = first.open(path);
+    if (s) s = readID3v2(first.file, first.bytes, first.length, legacy, *result);
+    if (!s) result = s;
+    return result;
 }
 
 Result<std::vector<std::uint8_t>> fncReadID3v2Bytes(const std::string& path) {
@@ -249,10 +254,8 @@ Status readFileTag(const FirstRead& opened, LegacyText legacy, FileTag& found) {
     const ReadOnlyFile& file = opened.file;
     const std::span<const std::uint8_t> first(opened.bytes, opened.length);
     if (tagTypeOf(first, {}, 0) == kID3v22) {
-        Result<Id3v2Tag> tag = readID3v2(file, opened.bytes, opened.length, legacy);
-        if (!tag) return tag.status();
+        if (Status s = readID3v2(file, opened.bytes, opened.length, legacy, found.v2); !s) return s;
         found.family = kID3v22;
-        found.v2 = std::move(*tag);
         found.version = versionOf(found.v2);
         return {};
     }

@@ -39,6 +39,10 @@ struct EncodingWitness {
 void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitness& witness,
                bool v24);
 
+// parseID3v2 into a tag the caller made (default values), which saves moving
+// two dozen strings when the tag is to end up inside another object.
+void parseID3v2Into(std::span<const std::uint8_t> file, LegacyText legacy, Id3v2Tag& tag);
+
 // The ID3v2.4 frame walk: the frames of a version-4 tag whose extended header (if
 // any) is skipped; `tagBytes` is the whole tag from its header on, cut at its end.
 void walkID3v24(std::span<const std::uint8_t> tagBytes, Id3v2Tag& tag);

@@ -43,6 +43,11 @@ std::size_t idCharacterCount(const std::uint8_t* id, std::size_t idLength) {
 
 Id3v2Tag parseID3v2(std::span<const std::uint8_t> file, LegacyText legacy) {
     Id3v2Tag tag;
+    parseID3v2Into(file, legacy, tag);
+    return tag;
+}
+
+void parseID3v2Into(std::span<const std::uint8_t> file, LegacyText legacy, Id3v2Tag& tag) {
     tag.Legacy = legacy;
     auto headerByte = [&](std::size_t i) -> std::uint8_t { return i < file.size() ? file[i] : 0; };
     tag.Version = headerByte(3);
@@ -59,7 +64,7 @@ Id3v2Tag parseID3v2(std::span<const std::uint8_t> file, LegacyText legacy) {
         std::min<std::int64_t>(static_cast<std::int64_t>(file.size()), kHeaderSize + tagSize)));
     if (tag.Version == 4) {
         walkID3v24(tagBytes, tag);
-        return tag;
+        return;
     }
     const bool unsync = tag.Unsync;
 
@@ -134,7 +139,6 @@ Id3v2Tag parseID3v2(std::span<const std::uint8_t> file, LegacyText legacy) {
         if (id[0] == 0 || position - 1 >= walkEnd) break;
     }
     tag.Encode = witness.result(false);
-    return tag;
 }
 
 }  // namespace tagshelf
