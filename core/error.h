@@ -49,6 +49,8 @@ class [[nodiscard]] Result {
   public:
     Result(T&& value) : v_(std::in_place_index<0>, std::move(value)) {}
     Result(const T& value) : v_(std::in_place_index<0>, value) {}
+    // A default value made in place, to be filled through value().
+    explicit Result(std::in_place_t) : v_(std::in_place_index<0>) {}
     Result(Error e) : v_(std::in_place_index<1>, std::move(e)) {}
     // A failed Status becomes the Result's error. An OK Status carries no value to
     // give, so it is refused: the Result holds an internal error instead.

@@ -221,7 +221,7 @@ struct FirstRead {
 }  // namespace
 
 Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy) {
-    Result<Id3v2Tag> result{Id3v2Tag{}};
+    Result<Id3v2Tag> result{std::in_place};
     FirstRead first;
     Status s = first.open(path);
     if (s) s = readID3v2(first.file, first.bytes, first.length, legacy, *result);
@@ -278,7 +278,7 @@ Status readFileTag(const FirstRead& opened, LegacyText legacy, FileTag& found) {
 Result<FileTag> fncReadFileTag(const std::string& path, LegacyText legacy) {
     // One open for detection and reading. The tag is filled in place and returned
     // by the one return statement: it is two dozen strings, and each move costs.
-    Result<FileTag> result{FileTag{}};
+    Result<FileTag> result{std::in_place};
     FirstRead opened;
     Status s = opened.open(path);
     if (s) s = readFileTag(opened, legacy, *result);

@@ -10,51 +10,12 @@ namespace tagshelf {
 namespace {
 
 // An identifier of three or four letters as one number (a three-letter one
-// ends in 0), so that a lookup compares numbers.
+// ends in 0), so that the lookup is a switch.
 constexpr std::uint32_t keyOf(const char* id) {
     std::uint32_t key = 0;
     for (int i = 0; i < 4; ++i)
         key = (key << 8) | static_cast<unsigned char>(id[i]);  // a literal of 3 ends in its NUL
     return key;
-}
-
-struct FrameKind {
-    std::uint32_t key;
-    Field field;
-    constexpr FrameKind(const char* id, Field f) : key(keyOf(id)), field(f) {}
-};
-
-constexpr FrameKind kFramesV22[] = {
-    {"TT2", Field::Title}, {"TP1", Field::Artist}, {"TAL", Field::Album}, {"TRK", Field::Track},
-    {"TCO", Field::Genre}, {"TYE", Field::Year},   {"TDA", Field::Day},   {"COM", Field::Comment},
-};
-constexpr FrameKind kFramesV23[] = {
-    {"TIT2", Field::Title}, {"TPE1", Field::Artist},  {"TALB", Field::Album},
-    {"TRCK", Field::Track}, {"TCON", Field::Genre},   {"TYER", Field::Year},
-    {"TDAY", Field::Day},   {"COMM", Field::Comment},
-};
-// Version 4 dates the recording with TDRC; the date frames of version 3 are read
-// too, as taggers still write them.
-constexpr FrameKind kFramesV24[] = {
-    {"TIT2", Field::Title},   {"TPE1", Field::Artist}, {"TALB", Field::Album},
-    {"TRCK", Field::Track},   {"TCON", Field::Genre},  {"TDRC", Field::Recorded},
-    {"TYER", Field::Year},    {"TDAT", Field::Day},    {"TDAY", Field::Day},
-    {"COMM", Field::Comment},
-};
-
-// The table's identifiers have `length` letters; an identifier of another
-// length is none of them.
-template <std::size_t N>
-std::optional<Field> find(const FrameKind (&table)[N], std::size_t length,
-                          std::span<const std::uint8_t> id) {
-    if (id.size() != length) return std::nullopt;
-    std::uint32_t key = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        key = (key << 8) | (i < length ? id[i] : 0);
-    for (const FrameKind& kind : table) {
-        if (kind.key == key) return kind.field;
-    }
-    return std::nullopt;
 }
 
 // A text frame's text: after its encoding byte, up to the terminator. In an
@@ -97,8 +58,58 @@ void readRecordingTime(const std::string& text, Id3v2Tag& tag) {
 }  // namespace
 
 std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
-    if (version == 4) return find(kFramesV24, 4, id);
-    return id.size() == 4 ? find(kFramesV23, 4, id) : find(kFramesV22, 3, id);
+    if (id.size() != 3 && id.size() != 4) return std::nullopt;
+    std::uint32_t key = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        key = (key << 8) | (i < id.size() ? id[i] : 0);
+    if (id.size() == 3) {
+        switch (key) {
+            case keyOf("TT2"):
+                return Field::Title;
+            case keyOf("TP1"):
+                return Field::Artist;
+            case keyOf("TAL"):
+                return Field::Album;
+            case keyOf("TRK"):
+                return Field::Track;
+            case keyOf("TCO"):
+                return Field::Genre;
+            case keyOf("TYE"):
+                return Field::Year;
+            case keyOf("TDA"):
+                return Field::Day;
+            case keyOf("COM"):
+                return Field::Comment;
+            default:
+                return std::nullopt;
+        }
+    }
+    switch (key) {
+        case keyOf("TIT2"):
+            return Field::Title;
+        case keyOf("TPE1"):
+            return Field::Artist;
+        case keyOf("TALB"):
+            return Field::Album;
+        case keyOf("TRCK"):
+            return Field::Track;
+        case keyOf("TCON"):
+            return Field::Genre;
+        case keyOf("TYER"):
+            return Field::Year;
+        case keyOf("TDAY"):
+            return Field::Day;
+        case keyOf("COMM"):
+            return Field::Comment;
+        // Version 4 dates the recording with TDRC; the date frames of version 3
+        // are read too, as taggers still write them.
+        case keyOf("TDRC"):
+            return version == 4 ? std::optional(Field::Recorded) : std::nullopt;
+        case keyOf("TDAT"):
+            return version == 4 ? std::optional(Field::Day) : std::nullopt;
+        default:
+            return std::nullopt;
+    }
 }
 
 std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at) {
