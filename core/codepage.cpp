@@ -116,7 +116,10 @@ struct DecodeTable {
 
 }  // namespace
 
-std::string decode(std::string_view bytes) {
+std::string decode(std::string_view bytes, bool* replaced) {
+    bool ignored = false;
+    if (!replaced) replaced = &ignored;
+    *replaced = false;
     if (isAscii(bytes)) return std::string(bytes);
     thread_local DecodeTable table;
     // A byte becomes at most three bytes of UTF-8 (a half-width katakana).
@@ -135,10 +138,12 @@ std::string decode(std::string_view bytes) {
         if (entry == 0) entry = askIconv(bytes.data() + i, pair ? 2 : 1);
         if (entry == kUnreadable || (entry == kIncomplete && i + 1 == n)) {
             *o++ = '?';
+            *replaced = true;
             ++i;
         } else if (entry == kIncomplete || entry == kIrregular) {
-            return convert(converters().toUtf8, bytes,
-                           [](unsigned char) { return std::size_t{1}; });
+            *replaced = false;
+            return convert(
+                converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; }, replaced);
         } else {
             // All three bytes are stored (the output has room), the count kept.
             o[0] = static_cast<char>((entry >> 16) & 0xFF);

@@ -12,8 +12,9 @@
 namespace tagshelf::codepage {
 
 // CP932 bytes to UTF-8. A byte sequence that is not valid CP932 becomes one "?"
-// per offending byte; the conversion never fails and always ends.
-std::string decode(std::string_view bytes);
+// per offending byte; the conversion never fails and always ends. `replaced`,
+// when given, tells whether that happened.
+std::string decode(std::string_view bytes, bool* replaced = nullptr);
 
 // UTF-8 to CP932 bytes. A character that CP932 cannot hold (and an invalid UTF-8
 // byte) becomes "?".

@@ -75,7 +75,8 @@ bool isAscii(std::string_view bytes) {
 // nothing. Decoding is most of the work of deciding, so the decision keeps it.
 std::optional<std::string> cp932Reading(std::string_view bytes) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::string decoded = codepage::decode(bytes);
+    bool replaced = false;
+    std::string decoded = codepage::decode(bytes, &replaced);
     if (std::any_of(bytes.begin(), bytes.end(), [](char c) {
             const auto b = static_cast<unsigned char>(c);
             return b >= 0x80 && b <= 0x9F;
@@ -84,10 +85,7 @@ std::optional<std::string> cp932Reading(std::string_view bytes) {
     }
     // Not code page 932: a byte it leaves undefined, or a character it doesn't
     // define (the conversion puts "?" in its place).
-    if (std::count(decoded.begin(), decoded.end(), '?') !=
-        std::count(bytes.begin(), bytes.end(), '?')) {
-        return std::nullopt;
-    }
+    if (replaced) return std::nullopt;
     // The runs of non-ASCII characters.
     std::size_t i = 0;
     while (i < bytes.size()) {

@@ -203,6 +203,11 @@ bool fncUncompress(std::span<const std::uint8_t> compressed, std::int64_t declar
 }
 
 std::string leadingNumeral(std::string_view text) {
+    // Digits alone, without a leading zero, are their own numeral ("2004").
+    if (!text.empty() && text[0] != '0' &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::string(text);
+    }
     std::size_t i = 0;
     auto skipSpaces = [&] {
         while (i < text.size() && isIgnoredSpace(text[i]))

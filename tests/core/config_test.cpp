@@ -200,6 +200,8 @@ TEST(LegacyText, TheSettingsReadAndWriteTheirCodePage) {
     EXPECT_TRUE(canEncodeLegacy(bjork, LegacyText::Auto));
     EXPECT_FALSE(canEncodeLegacy(bjork + tokyo, LegacyText::Auto));
     EXPECT_EQ(decodeLegacy("plain", LegacyText::Auto), "plain");
+    // Bytes code page 932 leaves undefined are ISO-8859-1 whatever their places.
+    EXPECT_EQ(decodeLegacy("\xFF\xFD", LegacyText::Auto), u8s(u8"ÿý"));
     EXPECT_TRUE(legacyTextFromName("latin1") == LegacyText::Latin1 &&
                 legacyTextFromName("") == LegacyText::Auto);
 }
