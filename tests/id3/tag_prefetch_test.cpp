@@ -29,7 +29,9 @@ TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
     } cases[] = {
         {"v3",
          Id3v2Builder(3)
-             .frames({title, apic, frameV23("COMM", commentBody(0, "jpn", {}, raw("after"))),
+             // A used frame after the picture longer than one read brings along.
+             .frames({title, apic,
+                      frameV23("COMM", commentBody(0, "jpn", {}, raw(std::string(900, 'c')))),
                       frameV23("TALB", sjisText("packed"), FrameOptions().compressed()),
                       // Its flags add more bytes than its size holds: the next frame follows them.
                       concat({raw("PRIV"), be32(1), {0, 0x80}, be32(0)}),
@@ -67,7 +69,7 @@ TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
         ASSERT_TRUE(sparse && sparse->has_value() == c.predicted);
         const Id3v2Tag whole = parseID3v2(file);
         EXPECT_NE(whole.Title, "");
-        EXPECT_TRUE(!c.predicted || (readBytes < 2000 && sameTag(parseID3v2(**sparse), whole)));
+        EXPECT_TRUE(!c.predicted || (readBytes < 3000 && sameTag(parseID3v2(**sparse), whole)));
         TempDir dir;
         writeFile(dir.file("a.mp3"), file);
         EXPECT_TRUE(sameTag(*fncReadID3v2(dir.file("a.mp3")), whole));
