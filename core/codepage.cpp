@@ -26,13 +26,6 @@ Converters& converters() {
     return c;
 }
 
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s) {
-        if (c >= 0x80) return false;
-    }
-    return true;
-}
-
 std::size_t utf8SequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     if ((lead & 0xE0) == 0xC0) return 2;
@@ -115,6 +108,13 @@ struct DecodeTable {
 };
 
 }  // namespace
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
 
 std::string decode(std::string_view bytes, bool* replaced) {
     bool ignored = false;

@@ -11,6 +11,9 @@
 
 namespace tagshelf::codepage {
 
+// True when every byte is ASCII, which CP932 (and ISO-8859-1) read as itself.
+bool isAscii(std::string_view s);
+
 // CP932 bytes to UTF-8. A byte sequence that is not valid CP932 becomes one "?"
 // per offending byte; the conversion never fails and always ends. `replaced`,
 // when given, tells whether that happened.

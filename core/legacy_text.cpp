@@ -66,11 +66,6 @@ const char* legacyTextName(LegacyText mode) {
 
 namespace {
 
-bool isAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The code page 932 reading of bytes that "auto" reads as code page 932, else
 // nothing. Decoding is most of the work of deciding, so the decision keeps it.
 std::optional<std::string> cp932Reading(std::string_view bytes) {
@@ -118,12 +113,12 @@ std::optional<std::string> cp932Reading(std::string_view bytes) {
 }  // namespace
 
 bool readsAsCp932(std::string_view bytes) {
-    return isAscii(bytes) || cp932Reading(bytes).has_value();
+    return codepage::isAscii(bytes) || cp932Reading(bytes).has_value();
 }
 
 std::string decodeLegacy(std::string_view bytes, LegacyText mode) {
     // ASCII reads the same in both code pages.
-    if (isAscii(bytes)) return std::string(bytes);
+    if (codepage::isAscii(bytes)) return std::string(bytes);
     if (mode == LegacyText::Latin1) return latin1ToUtf8(bytes);
     if (mode == LegacyText::Cp932) return codepage::decode(bytes);
     std::optional<std::string> cp932 = cp932Reading(bytes);
