@@ -19,8 +19,10 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kTrailerSize = 128;
-// The first read of an ID3v2 tag: the header and, usually, all of the tag.
-constexpr std::size_t kFirstRead = 4096;
+// The first read of every file: the ID3v2 header and, usually, all of the tag.
+// Its bytes are copied for every file, a file without an ID3v2 tag included, so
+// it is kept to what most tags with their padding need.
+constexpr std::size_t kFirstRead = 2048;
 // Tags up to this size are read whole.
 constexpr std::size_t kWholeTagRead = 16384;
 
