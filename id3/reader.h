@@ -30,6 +30,11 @@ Result<Id3v2Tag> fncReadID3v2(const std::string& path, LegacyText legacy = Legac
 // kNoTag), the version of the tag found, and the record of that version (the
 // other record stays empty).
 struct FileTag {
+    // Every member has its default below. A constructor of our own keeps a
+    // FileTag made in place from being zero-filled first (value-initialised), a
+    // cost paid for every file read.
+    FileTag() {}
+
     std::uint8_t family = kNoTag;
     std::uint8_t version = kNoTag;  // kID3v1, kID3v11, kID3v22, kID3v23 or kNoTag
     Id3v1Tag v1;
