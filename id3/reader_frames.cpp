@@ -59,9 +59,8 @@ void readRecordingTime(const std::string& text, Id3v2Tag& tag) {
 
 std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
     if (id.size() != 3 && id.size() != 4) return std::nullopt;
-    std::uint32_t key = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        key = (key << 8) | (i < id.size() ? id[i] : 0);
+    const std::uint32_t key = (std::uint32_t{id[0]} << 24) | (std::uint32_t{id[1]} << 16) |
+                              (std::uint32_t{id[2]} << 8) | (id.size() == 4 ? id[3] : 0U);
     if (id.size() == 3) {
         switch (key) {
             case keyOf("TT2"):

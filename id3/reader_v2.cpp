@@ -39,6 +39,76 @@ std::size_t idCharacterCount(const std::uint8_t* id, std::size_t idLength) {
         std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
+// A frame header of the version-2/3 walk: the identifier (3 or 4 bytes, a
+// shorter one ends in 0), the size of what follows the header, and for a
+// compressed frame the size it inflates to.
+struct FrameHeader {
+    std::uint8_t id[4] = {0, 0, 0, 0};
+    std::int64_t size = 0;
+    bool compressed = false;
+    std::int64_t declaredSize = 0;
+};
+
+// The bytes the format flags of a version-3 frame add after its header: the
+// size a compressed frame inflates to, an encryption method, a group; each is
+// taken from the frame's size.
+FrameHeader withFormatBytes(FrameHeader h, std::span<const std::uint8_t> tagBytes,
+                            std::int64_t& position, std::uint8_t format, bool unsync) {
+    if (fncBitCheck(format, 7)) {
+        h.compressed = true;
+        h.declaredSize = bigEndian(tagBytes, position, 4, unsync);
+        h.size -= 4;
+    }
+    if (fncBitCheck(format, 6)) {  // encryption method
+        fncGetByte(tagBytes, position, unsync);
+        h.size -= 1;
+    }
+    if (fncBitCheck(format, 5)) {  // group identity
+        fncGetByte(tagBytes, position, unsync);
+        h.size -= 1;
+    }
+    return h;
+}
+
+// Reads the frame header at `position` (1-based) and moves past it. Past the
+// end of `tagBytes` every byte reads as 0; in an unsynchronised tag the bytes
+// after the identifier go through the unsynchronisation rule.
+FrameHeader readFrameHeader(std::span<const std::uint8_t> tagBytes, std::int64_t& position,
+                            std::size_t idLength, bool unsync) {
+    FrameHeader h;
+    const auto size = static_cast<std::int64_t>(tagBytes.size());
+    const std::int64_t headerLength = idLength == 4 ? 10 : 6;
+    if (!unsync && position >= 1 && position - 1 + headerLength <= size) {
+        // The usual case, the whole header inside the tag: its bytes taken directly.
+        const std::uint8_t* b = tagBytes.data() + (position - 1);
+        position += headerLength;
+        if (idLength == 3) {
+            std::memcpy(h.id, b, 3);
+            h.size = (b[3] << 16) | (b[4] << 8) | b[5];
+            return h;
+        }
+        std::memcpy(h.id, b, 4);
+        h.size = (std::int64_t{b[4]} << 24) | (b[5] << 16) | (b[6] << 8) | b[7];
+        const std::uint8_t format = b[9];
+        if ((format & 0xE0) == 0) return h;
+        // The format flags' extra bytes follow the header: read as below.
+        return withFormatBytes(h, tagBytes, position, format, unsync);
+    }
+    for (std::size_t i = 0; i < idLength; ++i) {
+        const std::int64_t p = position + static_cast<std::int64_t>(i);
+        h.id[i] = p >= 1 && p <= size ? tagBytes[static_cast<std::size_t>(p - 1)] : 0;
+    }
+    position += static_cast<std::int64_t>(idLength);
+    if (idLength == 3) {
+        h.size = bigEndian(tagBytes, position, 3, unsync);
+        return h;
+    }
+    h.size = bigEndian(tagBytes, position, 4, unsync);
+    fncGetByte(tagBytes, position, unsync);  // status flags
+    const std::uint8_t format = fncGetByte(tagBytes, position, unsync);
+    return withFormatBytes(h, tagBytes, position, format, unsync);
+}
+
 }  // namespace
 
 Id3v2Tag parseID3v2(std::span<const std::uint8_t> file, LegacyText legacy) {
@@ -86,37 +156,9 @@ void parseID3v2Into(std::span<const std::uint8_t> file, LegacyText legacy, Id3v2
     std::vector<std::uint8_t> inflated;
     EncodingWitness witness;
     while (true) {
-        std::uint8_t id[4] = {0, 0, 0, 0};
         const std::size_t idLength = tag.Version == 3 ? 4 : 3;
-        for (std::size_t i = 0; i < idLength; ++i) {
-            const std::int64_t p = position + static_cast<std::int64_t>(i);
-            id[i] = p <= static_cast<std::int64_t>(tagBytes.size()) ? tagBytes[p - 1] : 0;
-        }
-        position += static_cast<std::int64_t>(idLength);
-
-        std::int64_t frameSize = 0;
-        bool compressed = false;
-        std::int64_t declaredSize = 0;
-        if (idLength == 4) {
-            frameSize = bigEndian(tagBytes, position, 4, unsync);
-            fncGetByte(tagBytes, position, unsync);  // status flags
-            const std::uint8_t format = fncGetByte(tagBytes, position, unsync);
-            if (fncBitCheck(format, 7)) {
-                compressed = true;
-                declaredSize = bigEndian(tagBytes, position, 4, unsync);
-                frameSize -= 4;
-            }
-            if (fncBitCheck(format, 6)) {  // encryption method
-                fncGetByte(tagBytes, position, unsync);
-                frameSize -= 1;
-            }
-            if (fncBitCheck(format, 5)) {  // group identity
-                fncGetByte(tagBytes, position, unsync);
-                frameSize -= 1;
-            }
-        } else {
-            frameSize = bigEndian(tagBytes, position, 3, unsync);
-        }
+        const FrameHeader header = readFrameHeader(tagBytes, position, idLength, unsync);
+        const std::uint8_t* id = header.id;
 
         const std::size_t characters = idCharacterCount(id, idLength);
         if (characters == 4) {
@@ -125,12 +167,12 @@ void parseID3v2Into(std::span<const std::uint8_t> file, LegacyText legacy, Id3v2
             tag.Version = 2;
         }
 
-        ByteRun content = fncGetBytes(tagBytes, position, frameSize, unsync, scratch);
+        ByteRun content = fncGetBytes(tagBytes, position, header.size, unsync, scratch);
         if (std::optional<Field> field = fieldOf({id, idLength}, tag.Version == 3 ? 3 : 2)) {
             // Only the frames that are used are inflated; a frame that cannot be is skipped.
             bool usable = true;
-            if (compressed) {
-                usable = fncUncompress(content.data, declaredSize, inflated);
+            if (header.compressed) {
+                usable = fncUncompress(content.data, header.declaredSize, inflated);
                 if (usable) content = {inflated, static_cast<std::int64_t>(inflated.size())};
             }
             if (usable) readField(*field, content, tag, witness, false);
