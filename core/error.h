@@ -29,7 +29,9 @@ std::string standardErrorText(std::string_view label, const Error& error);
 
 class [[nodiscard]] Status {
   public:
-    Status() = default;
+    // Not defaulted: a Status made with `{}` would then be zero-filled (all of
+    // the Error's room) before its optional is set empty, on every success.
+    Status() {}
     Status(Error e) : error_(std::move(e)) {}
     static Status success() { return {}; }
     bool ok() const { return !error_; }
