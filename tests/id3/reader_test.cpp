@@ -1,9 +1,15 @@
-// The ID3v2.2/ID3v2.3 reader over files built byte by byte. Every file is read both
-// through the file and from memory, and the two results must agree.
+// The readers over files built byte by byte: tag detection, ID3v1/ID3v1.1, and
+// ID3v2.2 to ID3v2.4, every ID3v2 file read both through the file and from memory
+// with the two results agreeing; a tag read without the frames the readers don't
+// use reads as the tag read whole.
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "id3/reader.h"
 #include "id3/reader_detail.h"
+#include "id3/reader_frames.h"
+#include "id3/tag_prefetch.h"
 #include "tests/id3/read_support.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
@@ -12,6 +18,70 @@ namespace tagshelf {
 namespace {
 
 using namespace test;
+
+TEST(ReaderFileTest, Detection) {
+    const Bytes audio = fakeAudio(2000, 7), trailer = id3v1Trailer({});
+    Bytes lower = trailer;
+    std::copy_n("tag", 3, lower.begin());
+    const std::pair<Bytes, std::uint8_t> cases[] = {
+        {{}, kNoTag},
+        {raw("ID"), kNoTag},
+        {raw("ID3"), kID3v22},
+        {concat({raw("TAG"), Bytes(124, 'x')}), kNoTag},  // 127 bytes
+        {trailer, kID3v1},
+        {concat({Id3v2Builder(3).padding(20).build(), audio, trailer}), kID3v22},  // ID3 wins
+        {concat({audio, lower}), kNoTag},
+        {concat({audio, trailer, raw("x")}), kNoTag},
+        {audio, kNoTag},
+    };
+    TempDir dir;
+    for (const auto& [file, want] : cases) {
+        writeFile(dir.file("f.mp3"), file);
+        EXPECT_EQ(*fncGetTagType(dir.file("f.mp3")), want) << file.size();
+    }
+    EXPECT_EQ(tagTypeOf(raw("abc"), raw("TAG"), 127), kNoTag);
+}
+
+// A trailer with these title and comment bytes and, when given, byte 126 set.
+Bytes trailer(const Bytes& title, const Bytes& comment, int byte126 = -1) {
+    Bytes t = id3v1Trailer({title, {}, {}, {}, comment, std::nullopt, 0xFF});
+    if (byte126 >= 0) t[126] = static_cast<std::uint8_t>(byte126);
+    return t;
+}
+
+TEST(ReaderFileTest, Id3v1) {
+    const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";       // 30 bytes, no NUL
+    const std::string jp = u8s(u8"日本語の題名を十五文字で書く例");  // 30 bytes
+    const std::string c28(28, 'c');
+    Bytes fields = trailer(raw(full), raw("Comment"));
+    for (auto [offset, text] : {std::pair{33, "Artist"}, {63, "X"}, {65, "Y"}, {93, "2003"}})
+        std::copy_n(text, std::strlen(text), fields.begin() + offset);
+    fields[127] = 17;
+    Bytes cut = trailer(raw("Cut"), {});
+    cut.erase(cut.begin(), cut.begin() + 28);
+    const std::pair<Bytes, std::string> cases[] = {
+        {concat({fakeAudio(2000, 7), fields}),
+         "IsV11=0|Title=" + full + "|Artist=Artist|Album=X|Year=2003|Comment=Comment|Genre=17"},
+        {id3v1Trailer({}), "Title=|Year=" + std::string(4, '\0') + "|Genre=255"},
+        {trailer(sjis(jp), {}), "Title=" + jp},
+        {cut, "Title="},  // a file shorter than a trailer
+        // ID3v1.1: a NUL within the first 29 comment bytes and a track byte not 0.
+        {trailer({}, raw(c28), 5), "IsV11=1|Comment=" + c28 + "|Track=5"},
+        {trailer({}, concat({raw(c28), {0, 'k'}})), "IsV11=1|Comment=" + c28 + "|Track=107"},
+        {trailer({}, raw(std::string("eee\0eeee", 8)), 7), "IsV11=1|Comment=eee|Track=7"},
+        {trailer({}, raw(full)), "IsV11=0|Comment=" + full + "|Track=0"},
+        {trailer({}, raw("abc"), 0), "IsV11=0|Comment=abc|Track=0"},
+    };
+    TempDir dir;
+    for (const auto& [file, want] : cases) {
+        writeFile(dir.file("f.mp3"), file);
+        const Id3v1Tag tag = *fncReadID3v1(dir.file("f.mp3"));
+        EXPECT_EQ(namedFields(tag, want), want);
+        if (file.size() >= 128) {
+            EXPECT_TRUE(sameTag(tag, parseID3v1({file.data() + file.size() - 128, 128})));
+        }
+    }
+}
 
 Id3v2Tag readV2(const Bytes& file) {
     TempDir dir;
@@ -253,6 +323,63 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
                               .build();
         EXPECT_EQ(readV2(tag).Title, "end") << end;
         EXPECT_EQ(readV2(concat({tag, fakeAudio(5000)})).Title, "end") << end;
+    }
+}
+
+TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
+    const Bytes picture = concat({raw(std::string("\0image/png\0\3\0", 13)), fakeAudio(20000, 7)});
+    const Bytes apic = frameV23("APIC", picture), title = frameV23("TIT2", sjisText("t"));
+    const auto t4 = [](std::string_view id, std::string_view text, FrameV24Options o = {}) {
+        return frameV24(id, concat({{3}, raw(text)}), o);
+    };
+    const struct {
+        const char* name;
+        Id3v2Builder tag;
+        bool predicted;
+    } cases[] = {
+        {"v3",
+         Id3v2Builder(3)
+             // A used frame after the picture longer than one read brings along.
+             .frames({title, apic,
+                      frameV23("COMM", commentBody(0, "jpn", {}, raw(std::string(900, 'c')))),
+                      frameV23("TALB", sjisText("packed"), FrameOptions().compressed()),
+                      // Its flags add more bytes than its size holds: the next frame follows them.
+                      concat({raw("PRIV"), be32(1), {0, 0x80}, be32(0)}),
+                      frameV23("GEOB", fakeAudio(3000, 4)), frameV23("TPE1", sjisText("a"))})
+             .padding(300),
+         true},
+        {"v3 extended header with CRC",
+         Id3v2Builder(3).extendedHeader(extendedHeaderV23(0, 99)).frames({apic, title}), true},
+        {"v2", Id3v2Builder(2).frames({frameV22("PIC", picture), frameV22("TT2", sjisText("t"))}),
+         true},
+        {"v4 plain sizes, unsynchronised frame, data length",
+         Id3v2Builder(4)
+             .frames({frameV24("APIC", picture, FrameV24Options().plain()),
+                      t4("TIT2", "\xC3\xA9", FrameV24Options().unsynchronised().withDataLength()),
+                      t4("TDRC", "2004-05-06")})
+             .footer(),
+         true},
+        {"an identifier cut by the tag's end", Id3v2Builder(3).frames({title, apic, raw("TI")}),
+         true},
+        {"v3 unsynchronised: read whole", Id3v2Builder(3).frames({apic, title}).unsync(), false},
+        {"identifier of code page 932: read whole",
+         Id3v2Builder(3).frames({title, apic, frameV23("\x82\xA0TI", sjisText("x"))}), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = concat({c.tag.build(), fakeAudio(3000, 2)});
+        std::size_t readBytes = 0;
+        const ReadAt read = [&](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
+            const std::size_t n = std::min<std::size_t>(length, file.size() - offset);
+            std::memcpy(out, file.data() + offset, n);
+            readBytes += n;
+            return Result<std::size_t>(n);
+        };
+        auto sparse = fncPrefetchTag(file.data(), 4096, 10 + synchsafe(file, 6), read);
+        ASSERT_TRUE(sparse && sparse->has_value() == c.predicted);
+        const Id3v2Tag whole = readV2(file);
+        EXPECT_NE(whole.Title, "");
+        EXPECT_TRUE(!c.predicted || (readBytes < 3000 && sameTag(parseID3v2(**sparse), whole)));
     }
 }
 
