@@ -11,6 +11,7 @@
 #include "id3/genre_list.h"
 #include "id3/reader.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/edit_fields.h"
 #include "tests/support/tag_builder.h"
 
 namespace tagshelf::test {
@@ -63,18 +64,9 @@ TEST(EditLoad, RecordIntoTheFields) {
 }
 
 TEST(EditUpdate, TheRowAnEditWrites) {
-    EditFields f;
-    f.txtTitle = "t";
-    f.txtTrack = "7";
-    f.txtYear = "20/03";
-    f.cmbGenre = 38;
-    f.txtTIT2 = "u";
-    f.txtTRCK1 = "3";
-    f.txtTDAT1 = "10";
-    f.txtTDAT2 = "5";
-    f.txtTCON = "Rock";
-    f.txtTCONNo = "17";
-    f.optEncode = 1;
+    EditFields f = editFields(
+        "txtTitle=t|txtTrack=7|txtYear=20/03|cmbGenre=38|txtTIT2=u|txtTRCK1=3|txtTDAT1=10|"
+        "txtTDAT2=5|txtTCON=Rock|txtTCONNo=17|optEncode=1");
     auto row = [&](std::uint8_t code) {
         const Record r = fncEditedRecord("/m/a.mp3", f, code);
         return r.Version + "|" + r.Title + "|" + r.Trak + "|" + r.Year + "|" + r.Day + "|" +
@@ -102,7 +94,6 @@ class EditExec : public ::testing::Test {
     void SetUp() override {
         writeFile(path, before);
         ASSERT_EQ(subAddFile(fx.cat, path).outcome, AddOutcome::Registered);
-        fields.txtTIT2 = "new";
     }
     ExecOutcome ok() {
         fx.toolkit.answers = {MsgAnswer::Yes};
@@ -113,7 +104,7 @@ class EditExec : public ::testing::Test {
     const std::string path = fx.dir.file("it's.mp3");
     const Bytes before =
         concat({Id3v2Builder(3).frame(frameV23("TIT2", sjisText("old"))).build(), fakeAudio(3000)});
-    EditFields fields;
+    EditFields fields = editFields("txtTIT2=new");
 };
 
 TEST_F(EditExec, FailuresKeepTheWindowOpenAndSayWhatHappened) {

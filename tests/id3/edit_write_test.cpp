@@ -9,6 +9,7 @@
 #include "id3/edit_rules.h"
 #include "id3/reader.h"
 #include "id3/writer.h"
+#include "tests/support/edit_fields.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
@@ -43,10 +44,7 @@ TEST(Id3v1Block, WholeBlocks) {
 }
 
 TEST(Dispatch, Id3v1Fields) {
-    EditFields f;
-    f.cmbGenre = 5;
-    f.txtYear = "20/03";
-    f.txtTrack = "7";
+    EditFields f = editFields("cmbGenre=5|txtYear=20/03|txtTrack=7");
     EXPECT_EQ(fncID3v1FromFields(f, kID3v1)->Year +
                   std::to_string(fncID3v1FromFields(f, kID3v1)->Track) +
                   std::to_string(fncID3v1FromFields(f, kID3v11)->Track),
@@ -58,25 +56,18 @@ TEST(Dispatch, Id3v1Fields) {
 }
 
 TEST(Dispatch, Id3v2Fields) {
-    // Track, total, year, month, day, genre name, number; Year|Day|Track|Genre.
-    const std::array<const char*, 8> cases[] = {
+    // The fields; Year|Day|Track|Genre.
+    const std::pair<const char*, const char*> cases[] = {
         // No year frame for an empty box; "999" is a genre without a number.
-        {"", "", "", "", "", "Rock", "999", "|||Rock"},
-        {"3", "12", "0000", "10", "5", "Rock", "17", "0|0510|3/12|(17)Rock"},
-        {"3/12", "", "0003", "", "7", "Rock", "", "3|07|312|Rock"},
+        {"txtTCON=Rock|txtTCONNo=999", "|||Rock"},
+        {"txtTRCK1=3|txtTRCK2=12|txtTYER=0000|txtTDAT1=10|txtTDAT2=5|txtTCON=Rock|txtTCONNo=17",
+         "0|0510|3/12|(17)Rock"},
+        {"txtTRCK1=3/12|txtTYER=0003|txtTDAT2=7|txtTCON=Rock", "3|07|312|Rock"},
     };
-    for (const auto& c : cases) {
-        EditFields f;
-        f.txtTRCK1 = c[0];
-        f.txtTRCK2 = c[1];
-        f.txtTYER = c[2];
-        f.txtTDAT1 = c[3];
-        f.txtTDAT2 = c[4];
-        f.txtTCON = c[5];
-        f.txtTCONNo = c[6];
+    for (const auto& [fields, want] : cases) {
         Id3v2Tag tag;
-        subID3v2FromFields(f, kID3v23, tag);
-        EXPECT_EQ(tag.Year + "|" + tag.Day + "|" + tag.Track + "|" + tag.Genre, c[7]);
+        subID3v2FromFields(editFields(fields), kID3v23, tag);
+        EXPECT_EQ(tag.Year + "|" + tag.Day + "|" + tag.Track + "|" + tag.Genre, want);
     }
 }
 
@@ -191,63 +182,45 @@ TEST(EditRules, MonthAndDayChecks) {
         EXPECT_EQ(fncDayValid(d[0], d[1]), *d[2] == '1') << d[0] << "/" << d[1];
 }
 
-using Box = std::string EditFields::*;
-
 TEST(EditRules, ValuesTheWriteCannotUse) {
     const std::string track = "トラックの値が不適格です。";
     const struct {
-        Box box;
-        const char* value;
+        const char* fields;  // beside month 10 and day 5
         std::uint8_t code;
         std::string refused;
     } cases[] = {
-        {&EditFields::txtTrack, "256", kID3v11, track},
-        {&EditFields::txtTrack, "256", kID3v1, ""},
-        {&EditFields::txtTRCK1, "A1", kID3v23, track},
-        {&EditFields::txtTRCK2, "x", kID3v22, "トラック数の値が不適格です。"},
-        {&EditFields::txtTDAT1, "13", kID3v23, "月の値が不適格です。"},
-        {&EditFields::txtTDAT2, "32", kID3v23, "日の値が不適格です。"},
-        {&EditFields::txtTDAT1, "", kID3v23, "日を入力するときは月も入力して下さい。"},
-        {&EditFields::txtTDAT2, "05", kID3v23, ""},
+        {"txtTrack=256", kID3v11, track},
+        {"txtTrack=256", kID3v1, ""},
+        {"txtTRCK1=A1", kID3v23, track},
+        {"txtTRCK2=x", kID3v22, "トラック数の値が不適格です。"},
+        {"txtTDAT1=13", kID3v23, "月の値が不適格です。"},
+        {"txtTDAT2=32", kID3v23, "日の値が不適格です。"},
+        {"txtTDAT1=", kID3v23, "日を入力するときは月も入力して下さい。"},
+        {"txtTDAT2=05", kID3v23, ""},
     };
     for (const auto& c : cases) {
-        EditFields f;
-        f.txtTDAT1 = "10";
-        f.txtTDAT2 = "5";
-        f.*c.box = c.value;
-        EXPECT_EQ(fncRefusedValue(f, c.code).value_or(""), c.refused) << c.value;
+        const EditFields f = editFields("txtTDAT1=10|txtTDAT2=5|" + std::string(c.fields));
+        EXPECT_EQ(fncRefusedValue(f, c.code).value_or(""), c.refused) << c.fields;
     }
 }
 
 TEST(EditRules, OldFieldsSameComparesTheRecordsOwnGroup) {
-    EditFields loaded;
-    loaded.cmbGenre = 17;
-    const struct {
-        Box box;
-        const char* version;
-        bool same;
-    } cases[] = {{&EditFields::txtTrack, "ID3v11", false},
-                 {&EditFields::txtTrack, "ID3v1", true},
-                 {&EditFields::txtTDAT2, "ID3v22", false},
-                 {&EditFields::txtTIT2, "ID3v1", true}};
-    for (const auto& c : cases) {
-        EditFields now = loaded;
-        now.*c.box = "edited";
-        EXPECT_EQ(fncOldFieldsSame(now, loaded, c.version), c.same) << c.version;
+    const EditFields loaded = editFields("cmbGenre=17");
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"txtTrack=edited", "ID3v11", false},
+        {"txtTrack=edited", "ID3v1", true},
+        {"txtTDAT2=edited", "ID3v22", false},
+        {"txtTIT2=edited", "ID3v1", true},
+        {"cmbGenre=18", "ID3v1", false}};
+    for (const auto& [edit, version, same] : cases) {
+        const EditFields now = editFields("cmbGenre=17|" + std::string(edit));
+        EXPECT_EQ(fncOldFieldsSame(now, loaded, version), same) << edit << " " << version;
     }
-    EditFields now = loaded;
-    now.cmbGenre = 18;
-    EXPECT_FALSE(fncOldFieldsSame(now, loaded, "ID3v1"));
 }
 
 TEST(EditRules, CarryOverBetweenTheGroups) {
-    EditFields f;
-    f.txtTIT2 = "T";
-    f.txtTRCK1 = "3";
-    f.txtCOMM2 = "c";
-    f.txtTCON = "Gospel";
-    f.txtTCONNo = "38";
-    f.txtComment = f.txtYear = "kept";
+    EditFields f = editFields(
+        "txtTIT2=T|txtTRCK1=3|txtCOMM2=c|txtTCON=Gospel|txtTCONNo=38|txtComment=kept|txtYear=kept");
     carryFieldsOver(f, kID3v11);  // texts, track and genre; not the comment
     EXPECT_EQ(f.txtTitle + f.txtTrack + f.txtYear + f.txtComment + std::to_string(f.cmbGenre),
               "T3keptkept38");
@@ -264,13 +237,9 @@ TEST(EditRules, CarryOverBetweenTheGroups) {
 }
 
 TEST(EditRules, FieldsTheEncodingCannotHold) {
-    EditFields f;
     // "auto" writes a text in code page 932 or else in ISO-8859-1, never mixed.
-    f.txtTitle = "café日本";
-    f.txtArtist = "Björk";
-    f.txtComment = "日本";
-    f.txtTIT2 = "€";
-    f.txtTCON = "𠮷";
+    EditFields f =
+        editFields("txtTitle=café日本|txtArtist=Björk|txtComment=日本|txtTIT2=€|txtTCON=𠮷");
     EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v11, "")), "タイトル");
     EXPECT_EQ(lossyLabels(fncLossyFields(f, kID3v23, "ĉ")), "タイトル、コメントの説明、ジャンル");
     f.legacyText = LegacyText::Cp932;

@@ -11,6 +11,7 @@
 
 #include "core/file_ops.h"
 #include "id3/writer.h"
+#include "tests/support/edit_fields.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
@@ -90,11 +91,7 @@ inline std::vector<Scenario> scenarios(std::size_t audioBytes = (1 << 20) + 1000
     const Bytes v2 = Id3v2Builder(3).frame(frameV23("TIT2", sjisText("Old"))).padding(64).build();
     const std::int64_t afterV2 = static_cast<std::int64_t>(v2.size()) + 1;
     const Bytes v1 = id3v1Trailer({raw("Old"), {}, {}, {}, {}, std::uint8_t{1}, 3});
-    EditFields f;
-    f.txtTitle = f.txtTIT2 = "New";
-    f.txtTrack = "2";
-    f.cmbGenre = 5;
-    f.optEncode = 1;
+    const EditFields f = editFields("txtTitle=New|txtTIT2=New|txtTrack=2|cmbGenre=5|optEncode=1");
     return {
         {"rewrite", concat({v2, audio}), kID3v23, kID3v23, afterV2, f},
         {"in place", concat({audio, v1}), kID3v11, kID3v1, 1, f},

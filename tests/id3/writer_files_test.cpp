@@ -11,6 +11,7 @@
 #include "id3/frame_carry.h"
 #include "id3/reader.h"
 #include "id3/writer.h"
+#include "tests/support/edit_fields.h"
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
@@ -25,10 +26,7 @@ TEST(Placement, Id3v1BlockAndTagRemoval) {
     const Bytes oldV2 =
         Id3v2Builder(3).frame(frameV23("TIT2", sjisText("Old"))).padding(300).build();
     const std::int64_t afterV2 = static_cast<std::int64_t>(oldV2.size()) + 1;
-    EditFields fields;
-    fields.txtTitle = "New";
-    fields.txtTrack = "7";
-    fields.cmbGenre = 12;
+    const EditFields fields = editFields("txtTitle=New|txtTrack=7|cmbGenre=12");
     const auto newBlock = fncID3v1Block({1, "New", "", "", "0", "", 7, 12}, kID3v11);
     const Bytes block(newBlock.begin(), newBlock.end());
     const struct {
@@ -102,10 +100,8 @@ TEST(FrameCarry, ARewriteKeepsTheOtherFramesByteForByte) {
                                 .unsync()
                                 .build(),
                             fakeAudio(2000)}));
-    EditFields f;
-    f.txtTIT2 = "new";
-    f.txtCOMM2 = "mine";
-    ASSERT_TRUE(fncApplyEdit(path, path, "ID3v23", kID3v23, f).ok());
+    ASSERT_TRUE(
+        fncApplyEdit(path, path, "ID3v23", kID3v23, editFields("txtTIT2=new|txtCOMM2=mine")).ok());
 
     const Bytes after = *fncReadID3v2Bytes(path);
     const std::vector<RawFrame> frames = fncRawFrames(after);
