@@ -38,9 +38,6 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
 inline Bytes be32(std::uint32_t v) {
     return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
-inline Bytes be24(std::uint32_t v) {
-    return {std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
-}
 
 // The ID3v2 tag-size form: 28 bits, 7 per byte, most significant first.
 inline Bytes syncsafe(std::uint32_t v) {
@@ -123,20 +120,13 @@ struct FrameOptions {
 inline Bytes frameV23(std::string_view id, const Bytes& body, const FrameOptions& o = {}) {
     Bytes extra;
     std::uint8_t format = 0;
-    if (o.compress) {
-        format |= 0x80;
-        extra = be32(o.declaredSize.value_or(static_cast<std::uint32_t>(body.size())));
-    }
+    if (o.compress)
+        format |= 0x80, extra = be32(o.declaredSize.value_or(std::uint32_t(body.size())));
     if (o.encryptionMethod) format |= 0x40, extra.push_back(*o.encryptionMethod);
     if (o.group) format |= 0x20, extra.push_back(*o.group);
     const Bytes data = o.compress ? zlibCompress(body) : body;
-    Bytes out = raw(id.substr(0, 4));
-    out.resize(4, 0x00);
-    return concat({out,
-                   be32(static_cast<std::uint32_t>(extra.size() + data.size())),
-                   {o.statusFlags, format},
-                   extra,
-                   data});
+    const auto size = static_cast<std::uint32_t>(extra.size() + data.size());
+    return concat({raw(id.substr(0, 4)), be32(size), Bytes{o.statusFlags, format}, extra, data});
 }
 
 // An ID3v2.4 frame's flags; the size is synchsafe, or plain as some taggers write it.
@@ -165,9 +155,8 @@ inline Bytes frameV24(std::string_view id, const Bytes& body, const FrameV24Opti
 }
 
 inline Bytes frameV22(std::string_view id, const Bytes& body) {
-    Bytes out = raw(id.substr(0, 3));
-    out.resize(3, 0x00);
-    return concat({out, be24(static_cast<std::uint32_t>(body.size())), body});
+    const Bytes size = be32(static_cast<std::uint32_t>(body.size()));  // 24 bits of it
+    return concat({raw(id.substr(0, 3)), {size[1], size[2], size[3]}, body});
 }
 
 inline Bytes id3v2Header(std::uint8_t version, std::uint8_t revision, std::uint8_t flags,
