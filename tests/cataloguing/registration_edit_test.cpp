@@ -156,23 +156,14 @@ class RegistrationTest : public ::testing::Test {
 Bytes v1(const Id3v1Fields& fields) {
     return concat({fakeAudio(2000), id3v1Trailer(fields)});
 }
-Bytes v23(std::initializer_list<Bytes> frames, std::size_t padding = 0) {
-    Id3v2Builder b(3);
-    for (const Bytes& fr : frames)
-        b.frame(fr);
-    return concat({b.padding(padding).build(), fakeAudio(2000)});
+Bytes id3v2(std::initializer_list<Bytes> frames, std::uint8_t version = 3) {
+    return concat({Id3v2Builder(version).frames(frames).build(), fakeAudio(2000)});
 }
 Bytes tcon(std::string_view text) {
-    return v23({frameV23("TCON", sjisText(text))});
+    return id3v2({frameV23("TCON", sjisText(text))});
 }
 
 TEST_F(RegistrationTest, EachTagKindFillsTheColumns) {
-    const Bytes v24 = concat({Id3v2Builder(4)
-                                  .frame(frameV24("TIT2", {3, 'T', 0xC3, 0xA9}))
-                                  .frame(frameV24("TCON", {3, '1', '7', 0, 'P', 'o', 'p'}))
-                                  .frame(frameV24("TDRC", concat({{3}, raw("2004-05-06T12:00")})))
-                                  .build(),
-                              fakeAudio(100)});
     const std::pair<Bytes, std::string> cases[] = {
         // Version|Title|Artist|Album|Trak|Year|Day|Genre|GenreNo|Comment|Encode. Names
         // are cleaned, the comment keeps its spaces, genre 17 has its name.
@@ -184,22 +175,22 @@ TEST_F(RegistrationTest, EachTagKindFillsTheColumns) {
         {v1({raw("Bj\xF6rk"), {}, {}, {}, {}, 1, 255}),
          "ID3v11|Bj\u00f6rk| | |1|" + std::string(4, '\0') + "| | |255| | "},
         // Western legacy text reads as ISO-8859-1 beside code page 932.
-        {v23({frameV23("TIT2", raw(std::string("\0Caf\xE9 cr\xE8me", 11))),
-              frameV23("TPE1", sjisText("ビョーク"))}),
+        {id3v2({frameV23("TIT2", raw(std::string("\0Caf\xE9 cr\xE8me", 11))),
+                frameV23("TPE1", sjisText("ビョーク"))}),
          "ID3v23|Caf\u00e9 cr\u00e8me|ビョーク| | | | | |999| |0"},
-        {v23({frameV23("TIT2", sjisText(" 曲名 ")), frameV23("TCON", sjisText("(17)Rock"))}),
+        {id3v2({frameV23("TIT2", sjisText(" 曲名 ")), frameV23("TCON", sjisText("(17)Rock"))}),
          "ID3v23|曲名| | | | | |Rock|17| |0"},
         {tcon("(17)"), "ID3v23| | | | | | |ロック|17| |0"},
         {tcon("J-Pop"), "ID3v23| | | | | | |J-Pop|999| |0"},
-        {v24, "ID3v24|T\u00e9| | | |2004|506|ロック/Pop|17| |1"},
-        {v23({frameV23("TRCK", sjisText("5/12")), frameV23("TYER", sjisText("20031225")),
-              frameV23("COMM", commentBody(1, "jpn", utf16(""), utf16("こんにちは")))}),
+        {id3v2({frameV24("TIT2", {3, 'T', 0xC3, 0xA9}),
+                frameV24("TCON", {3, '1', '7', 0, 'P', 'o', 'p'}),
+                frameV24("TDRC", concat({{3}, raw("2004-05-06T12:00")}))},
+               4),
+         "ID3v24|T\u00e9| | | |2004|506|ロック/Pop|17| |1"},
+        {id3v2({frameV23("TRCK", sjisText("5/12")), frameV23("TYER", sjisText("20031225")),
+                frameV23("COMM", commentBody(1, "jpn", utf16(""), utf16("こんにちは")))}),
          "ID3v23| | | |5/12|2003|1225| |999|こんにちは|1"},
-        {concat({Id3v2Builder(2)
-                     .frame(frameV22("TYE", sjisText("1999")))
-                     .frame(frameV22("TDA", sjisText("2512")))
-                     .build(),
-                 fakeAudio(100)}),
+        {id3v2({frameV22("TYE", sjisText("1999")), frameV22("TDA", sjisText("2512"))}, 2),
          "ID3v22| | | | |1999|1225| |999| |0"},
     };
     int i = 0;
@@ -222,7 +213,7 @@ TEST_F(RegistrationTest, RefusedRowsNameTheFileAndAreShownOrGathered) {
          {"fncInDbID3v2 : エラー :  13が発生しました。 : 型が一致しません。TagShelf",
           "データベースへ登録できませんでした\n{path}"},
          "型が一致しません。"},
-        {v23({frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(4097, 'c'))))}),
+        {id3v2({frameV23("COMM", commentBody(0, "eng", {}, raw(std::string(4097, 'c'))))}),
          {"データベースへ登録できませんでした\n{path}\n" + tooLong},
          tooLong},
     };
