@@ -22,9 +22,9 @@ using Texts = std::vector<std::string>;
 
 class ListPresenterTest : public ::testing::Test {
   protected:
-    void addPaths(std::initializer_list<const char*> paths, const char* title = "t") {
+    void addPaths(std::initializer_list<const char*> paths) {
         for (const char* p : paths)
-            f.addRow({title, "", "", "", "", "", "", "", "", "", "", p});
+            f.addRow({"t", "", "", "", "", "", "", "", "", "", "", p});
     }
     // The values of one column of the rows shown.
     Texts shown(std::string Record::*column = &Record::Title) const {
@@ -33,7 +33,6 @@ class ListPresenterTest : public ::testing::Test {
             out.push_back(list.recordAt(r)->*column);
         return out;
     }
-    Texts shownPaths() const { return shown(&Record::FilePath); }
     CatalogueFixture f;
     ListPresenter list{f.cat};
 };
@@ -44,7 +43,7 @@ TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
     GridUpdate full = list.load();
     EXPECT_TRUE(full.columns && full.rows && full.countLabel);
     EXPECT_EQ(list.visibleColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(shownPaths(), (Texts{"/b.mp3", "/a.mp3"}));
+    EXPECT_EQ(shown(&Record::FilePath), (Texts{"/b.mp3", "/a.mp3"}));
     EXPECT_EQ(list.countText(), "レコード件数：2件");
     EXPECT_TRUE(!list.recordAt(0) && !list.recordAt(3));
 }
