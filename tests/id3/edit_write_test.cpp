@@ -104,16 +104,13 @@ TEST(Frames, BothVersionsEncodingsAndUnsynchronisation) {
         {"COMM", v2Tag(3, 0, false, "d\r\n"), "a\r\nb\rc",
          concat({raw("COMM"), {0, 0, 0, 13, 0, 0, 0}, raw("jpnd\r\n"), {0}, raw("a\nb\rc")})},
         {"COMM", v2Tag(3, 1, false, "d"), "hi",
-         concat({raw("COMM"),
-                 {0, 0, 0, 16, 0, 0, 1},
-                 raw("jpn"),
-                 {0xFF, 0xFE, 'd', 0, 0, 0, 0xFF, 0xFE, 'h', 0, 'i', 0}})},
+         concat({raw("COMM"), Bytes{0, 0, 0, 16, 0, 0, 1}, raw("jpn"),
+                 Bytes{0xFF, 0xFE, 'd', 0, 0, 0, 0xFF, 0xFE, 'h', 0, 'i', 0}})},
         // U+FF61 U+30E0 U+FF71: 61 FF E0 30 71 FF; a zero goes after FF before FE,
         // E0 and the terminator's 00; the size counts the body without them.
         {"TIT2", v2Tag(3, 1, true), u8s(u8"｡ムｱ"),
-         concat({raw("TIT2"),
-                 {0, 0, 0, 11, 0, 0},
-                 {1, 0xFF, 0, 0xFE, 0x61, 0xFF, 0, 0xE0, 0x30, 0x71, 0xFF, 0, 0, 0}})},
+         concat({raw("TIT2"), Bytes{0, 0, 0, 11, 0, 0},
+                 Bytes{1, 0xFF, 0, 0xFE, 0x61, 0xFF, 0, 0xE0, 0x30, 0x71, 0xFF, 0, 0, 0}})},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(frameOf(c.id, c.tag, c.text), c.expected) << c.id << " " << c.text;
