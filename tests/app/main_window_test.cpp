@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
-#include <filesystem>
 
 #include "app/main_window.h"
 #include "app/qt_toolkit.h"
@@ -84,24 +83,6 @@ TEST(MainWindow, QtsOwnDialogsAndButtonsReadInJapanese) {
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), qs("はい(&Y)"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), qs("いいえ(&N)"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), qs("キャンセル"));
-}
-
-TEST(MainWindow, ClosingDropsTheResultTable) {
-    CatalogueFixture f;
-    ASSERT_TRUE(fncCreateTable(f.cat, "List").ok());
-    MainWindow w(f.cat);
-    w.show();
-    w.Quit_Click();
-    EXPECT_TRUE(!w.isVisible() && fncNoTable(f.cat, "List") && !fncNoTable(f.cat, "FileList"));
-}
-
-TEST(MainWindow, AMissingCatalogueIsReportedOnceAndTheWindowStillOpens) {
-    CatalogueFixture f(false);
-    std::filesystem::remove(f.dbPath());
-    MainWindow w(f.cat);
-    ASSERT_EQ(f.toolkit.messages.size(), 1u);
-    EXPECT_EQ(f.toolkit.prompts()[0].rfind("fncDbOpen : ", 0), 0u);
-    EXPECT_EQ(w.lbl_Record->text(), qs("レコード件数：0件"));
 }
 
 // The grid's cells of one column, the header row included when asked.
@@ -231,6 +212,8 @@ TEST_F(MainWindowViewsTest, EnterMovesToSearchAndASecondEnterShowsTheHits) {
     EXPECT_EQ(w.txtSearch->text(), QStringLiteral("RAIN"));
     send(w.txtSearch, QFocusEvent(QEvent::FocusIn, Qt::MouseFocusReason));
     EXPECT_EQ(w.txtSearch->text(), QString());
+    w.Quit_Click();  // drops the search's result table
+    EXPECT_TRUE(fncNoTable(f.cat, "List") && !fncNoTable(f.cat, "FileList"));
 }
 
 TEST_F(MainWindowViewsTest, TheSortDialogOffersTheColumnsLeftByTheColumnDialog) {
