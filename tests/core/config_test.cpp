@@ -112,22 +112,18 @@ class IniTest : public ::testing::Test {
     std::string ini = dir.file("TagShelf.ini");
 };
 
-TEST_F(IniTest, ReadsSectionsAndKeysWithoutRegardToCaseAndSurvivesJunk) {
-    std::string text = "[app]\r\npath = C:\\x \r\n[Database]\r\n  name=\t\\TagShelfList.mdb\t\r\n";
-    text += "garbage without equals\r\n[unclosed\r\n=novalue\r\n" + std::string(100000, 'x');
-    writeText(ini, text + "\r\n\xff\xfe\x81\r\n[S]\r\nK=\"quoted\"\n");
-    EXPECT_EQ(fncGetIni(ini, "APP", "PATH") + "|" + fncGetIni(ini, "DATABASE", "NAME") + "|" +
-                  fncGetIni(ini, "DATABASE", "PATH") + "|" + fncGetIni(ini, "S", "K"),
-              "C:\\x|\\TagShelfList.mdb||quoted");
-}
-
-TEST_F(IniTest, AValueIsCutTo127BytesOfTheCodePageAtAWholeCharacter) {
-    // 64 double-byte characters are 128 bytes: the 64th does not fit.
+TEST_F(IniTest, ReadsKeysWithoutRegardToCaseSurvivesJunkAndCutsAValueTo127Bytes) {
+    // 64 double-byte characters are 128 bytes: the 64th does not fit a value.
     std::string kana;
     for (int i = 0; i < 64; ++i)
         kana += "ア";
-    writeText(ini, "[S]\r\nK=" + codepage::encode(kana) + "\r\n");
-    EXPECT_EQ(fncGetIni(ini, "S", "K"), kana.substr(0, 63 * 3));
+    std::string text = "[app]\r\npath = C:\\x \r\n[Database]\r\n  name=\t\\TagShelfList.mdb\t\r\n";
+    text += "garbage without equals\r\n[unclosed\r\n=novalue\r\n" + std::string(100000, 'x');
+    writeText(ini, text + "\r\n\xff\xfe\x81\r\n[S]\r\nK=\"quoted\"\nL=" + codepage::encode(kana));
+    EXPECT_EQ(fncGetIni(ini, "APP", "PATH") + "|" + fncGetIni(ini, "DATABASE", "NAME") + "|" +
+                  fncGetIni(ini, "DATABASE", "PATH") + "|" + fncGetIni(ini, "S", "K"),
+              "C:\\x|\\TagShelfList.mdb||quoted");
+    EXPECT_EQ(fncGetIni(ini, "S", "L"), kana.substr(0, 63 * 3));
 }
 
 TEST_F(IniTest, WritingKeepsEveryOtherLineInTheCodePageWithCrLf) {
@@ -149,7 +145,7 @@ void addProcess(const TempDir& proc, int pid, const std::string& exe, char state
     writeText((p / "stat").string(), std::to_string(pid) + " (TagShelf) " + state + " 1\n");
 }
 
-TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
+TEST(ProcessCheck, CountsTheProgramsOwnNamesOnlyAndAnUnreadableListAsRunning) {
     std::string names;
     for (const char* name : {"TagShelf", "TagShelf.exe", "TagShelfX", "tagshelf"})
         names += isProgramName(name) ? 'Y' : '-';
@@ -164,10 +160,7 @@ TEST(ProcessCheck, CountsTheProgramsOwnNamesOnly) {
     EXPECT_FALSE(fncProcessCheck(tk, proc.str()));
     addProcess(proc, 13, "/tmp/TagShelf (deleted)");
     EXPECT_TRUE(fncProcessCheck(tk, proc.str()) && tk.messages.empty());
-}
-
-TEST(ProcessCheck, AnUnreadableProcessListCountsAsRunningAfterAMessage) {
-    ScriptedToolkit tk;
+    // A process list that can't be read counts as running, after a message.
     EXPECT_TRUE(fncProcessCheck(tk, "/nonexistent/proc"));
     EXPECT_EQ(tk.prompts(), std::vector<std::string>{"スナップショットの取得は失敗"});
     TempDir empty;
