@@ -77,9 +77,7 @@ TEST(ReaderFileTest, Id3v1) {
         writeFile(dir.file("f.mp3"), file);
         const Id3v1Tag tag = *fncReadID3v1(dir.file("f.mp3"));
         EXPECT_EQ(namedFields(tag, want), want);
-        if (file.size() >= 128) {
-            EXPECT_TRUE(sameTag(tag, parseID3v1({file.data() + file.size() - 128, 128})));
-        }
+        EXPECT_TRUE(file.size() < 128 || sameTag(tag, parseID3v1({file.end() - 128, file.end()})));
     }
 }
 
@@ -102,9 +100,6 @@ Bytes file(const Id3v2Builder& b) {
 Bytes tagOf(std::uint8_t version, std::initializer_list<Bytes> frames, std::size_t padding = 0,
             bool unsync = false) {
     return file(Id3v2Builder(version).frames(frames).padding(padding).unsync(unsync));
-}
-Bytes titled(const Bytes& content) {
-    return tagOf(3, {frameV23("TIT2", content)});
 }
 
 struct Case {
@@ -138,9 +133,10 @@ TEST(Id3v2ReaderTest, TextFrames) {
         {"TDAT and IDs of the other version or case",
          tagOf(3, {f3("TT2 ", "no"), f3("TDAT", "2512"), f3("tit2", "no"), f3("TPE1", "yes")}),
          "Title=|Day=|Artist=yes"},
-        {"UTF-16 FF FE is little-endian", titled({1, 0xFF, 0xFE, 0x41, 0, 0x42, 0}),
-         "Title=AB|Encode=1"},
-        {"UTF-16 FE FF is big-endian", titled({1, 0xFE, 0xFF, 0, 0x41, 0, 0x42, 0, 0}),
+        {"UTF-16 FF FE is little-endian",
+         tagOf(3, {frameV23("TIT2", {1, 0xFF, 0xFE, 0x41, 0, 0x42, 0})}), "Title=AB|Encode=1"},
+        {"UTF-16 FE FF is big-endian",
+         tagOf(3, {frameV23("TIT2", {1, 0xFE, 0xFF, 0, 0x41, 0, 0x42, 0, 0})}),
          "Title=AB|Encode=1"},
     });
 }
