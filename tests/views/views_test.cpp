@@ -37,7 +37,7 @@ class ListPresenterTest : public ::testing::Test {
     ListPresenter list{f.cat};
 };
 
-TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
+TEST_F(ListPresenterTest, LoadShowsEveryColumnInStoredOrderAndEmptyingAsksFirst) {
     EXPECT_FALSE(list.load().rows);
     addPaths({"/b.mp3", "/a.mp3"});
     GridUpdate full = list.load();
@@ -46,11 +46,7 @@ TEST_F(ListPresenterTest, LoadShowsEveryColumnAndTheCatalogueInStoredOrder) {
     EXPECT_EQ(shown(&Record::FilePath), (Texts{"/b.mp3", "/a.mp3"}));
     EXPECT_EQ(list.countText(), "レコード件数：2件");
     EXPECT_TRUE(!list.recordAt(0) && !list.recordAt(3));
-}
-
-TEST_F(ListPresenterTest, EmptyingAnsweredNoReloadsAndYesEmptiesTheView) {
-    addPaths({"/1.mp3", "/2.mp3"});
-    list.load();
+    // Emptying the catalogue answered No reloads; Yes empties the view.
     f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes};
     GridUpdate no = list.emptyCatalogue();
     EXPECT_TRUE(no.rows && no.clearStatus && !no.countLabel);
