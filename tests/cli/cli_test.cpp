@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/db.h"
@@ -124,17 +123,15 @@ namespace fs = std::filesystem;
 class CliCatalogueTest : public ::testing::Test {
   protected:
     std::string mp3(const std::string& relative, const Bytes& front, const Bytes& back = {}) {
-        fs::path p = dir.path() / "music" / relative;
-        fs::create_directories(p.parent_path());
-        writeFile(p.string(), concat({front, fakeAudio(600), back}));
-        return p.string();
+        return songs.add(relative, concat({front, fakeAudio(600), back}));
     }
     CliOutcome cli(std::vector<std::string> args) {
         args.insert(args.begin() + 1, {"--catalogue", db});
         return runCli(args);
     }
     TempDir dir;
-    const std::string db = dir.file("cat.db"), music = dir.file("music");
+    MusicFolder songs;
+    const std::string db = dir.file("cat.db"), music = songs.root.str();
 };
 
 TEST_F(CliCatalogueTest, AddRegistersLikeADropAndListPrintsTheRows) {
@@ -243,11 +240,7 @@ long scanLikeTheWindow(const Tree& tree, std::chrono::milliseconds commitInterva
 
 // tagshelf-cli add --catalogue DB FOLDER; gives the number it reports registered.
 long addLikeTheCommandLine(const Tree& tree) {
-    const std::string folder = tree.folder.root.str();
-    const std::vector<std::string_view> args{"add", "--catalogue", tree.db, folder};
-    std::ostringstream out, err;
-    cli::run(args, out, err);
-    const std::string text = out.str();
+    const std::string text = runCli({"add", "--catalogue", tree.db, tree.folder.root.str()}).out;
     const std::size_t at = text.rfind("registered ");
     return at == std::string::npos ? -1 : std::stol(text.substr(at + 11));
 }
@@ -259,8 +252,7 @@ TEST(KilledScan, AtEveryWriteAndFlushOfTheCatalogue) {
     makeCatalogue(empty);
     std::size_t kills = 0;
     for (std::size_t call = 1;; ++call) {
-        std::filesystem::copy_file(empty, tree.db,
-                                   std::filesystem::copy_options::overwrite_existing);
+        fs::copy_file(empty, tree.db, fs::copy_options::overwrite_existing);
         const ChildEnd end = runAndKill([&] {
             vfs.calls = 0;
             vfs.before = [call](std::size_t n) {
@@ -288,13 +280,13 @@ TEST(KilledScan, AtRandomMomentsThroughTheCommandLineAndTheWindow) {
     Tree tree(total);
     makeCatalogue(tree.db);
     const std::string scratch = tree.db + ".scratch";
-    std::filesystem::copy_file(tree.db, scratch);
+    fs::copy_file(tree.db, scratch);
     // Kills fall anywhere in the time a whole scan takes.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(addLikeTheCommandLine(tree), total);
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
-    std::filesystem::rename(scratch, tree.db);
+    fs::rename(scratch, tree.db);
 
     const unsigned seed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(seed));
