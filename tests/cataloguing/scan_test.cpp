@@ -172,12 +172,10 @@ TEST(ScanFaults, EachFailingWriteIsReportedOnceAndLosesNoCommittedRow) {
             EXPECT_EQ(r.registered, static_cast<long>(stored.size()));
             EXPECT_TRUE(std::equal(stored.begin(), stored.end(), files.begin()));
             showScanReport(f.cat, r);
-            EXPECT_EQ(std::count_if(f.toolkit.messages.begin(), f.toolkit.messages.end(),
-                                    [](const auto& m) {
-                                        return m.prompt.find("エラー : ") != std::string::npos;
-                                    }),
-                      r.registered < 6 ? 1 : 0)
-                << testing::PrintToString(f.toolkit.prompts());
+            const Texts shown = f.toolkit.prompts();
+            const auto isError = [](const std::string& m) { return m.find("エラー : ") != m.npos; };
+            EXPECT_EQ(std::count_if(shown.begin(), shown.end(), isError), r.registered < 6 ? 1 : 0)
+                << testing::PrintToString(shown);
             f.toolkit.messages.clear();
             EXPECT_EQ(scan(f, files).registered, 6 - r.registered);
         }
