@@ -1,11 +1,9 @@
 // The dialogs (folder, open, columns, About, genre), file names that are not UTF-8,
 // and the tag edit window: its groups, a write for each pair of versions, the
-// version question, the checks and the typing rules.
+// version question and the checks.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QTest>
 #include <filesystem>
@@ -297,18 +295,6 @@ TEST_F(DataEditTest, GenreDialogPreselectsAndWritesBack) {
         w->txtTCONNo->setValue("999");
     }
     EXPECT_EQ(f.toolkit.prompts(), Texts{std::string(kChooseGenre)});
-}
-
-TEST_F(DataEditTest, KeysAndTheDayCheck) {
-    auto w = open(fileOf(kID3v23));
-    for (QChar c : QString("2a0/03x")) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w->txtTYER, &press);
-    }
-    EXPECT_EQ(w->txtTYER->text(), QStringLiteral("2003"));
-    w->txtTDAT2->setValue("32");
-    w->txtTDAT2_LostFocus();
-    EXPECT_EQ(f.toolkit.prompts(), Texts{"日の値が不適格です。"});
 }
 
 }  // namespace
