@@ -1,6 +1,6 @@
-// Registering a file (the columns of each tag kind, refusals, known paths, genre
-// texts) and the edit window's catalogue side: a record into the fields, the row
-// an edit writes, genre numbers, and OK when the file or the catalogue refuses.
+// Registering a file (the columns of each tag kind, refusals, genre texts) and
+// the edit window's catalogue side: a record into the fields, the row an edit
+// writes, genre numbers, and OK when the file or the catalogue refuses.
 #include <gtest/gtest.h>
 
 #include "cataloguing/edit_exec.h"
@@ -89,25 +89,18 @@ TEST(EditUpdate, GenreNumbersNameTheGenreTableGenres) {
     EXPECT_EQ(japanese, "ブルース|ゴスペル|ダンスホール||||");
 }
 
-class EditExec : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        writeFile(path, before);
-        ASSERT_EQ(subAddFile(fx.cat, path).outcome, AddOutcome::Registered);
-    }
-    ExecOutcome ok() {
-        fx.toolkit.answers = {MsgAnswer::Yes};
-        return cmdExecApply(fx.cat, {path, path, "ID3v23"}, kID3v23, fields);
-    }
-
+TEST(EditExec, FailuresKeepTheWindowOpenAndSayWhatHappened) {
     CatalogueFixture fx;
     const std::string path = fx.dir.file("it's.mp3");
     const Bytes before =
         concat({Id3v2Builder(3).frame(frameV23("TIT2", sjisText("old"))).build(), fakeAudio(3000)});
+    writeFile(path, before);
+    ASSERT_EQ(subAddFile(fx.cat, path).outcome, AddOutcome::Registered);
     EditFields fields = editFields("txtTIT2=new");
-};
-
-TEST_F(EditExec, FailuresKeepTheWindowOpenAndSayWhatHappened) {
+    auto ok = [&] {
+        fx.toolkit.answers = {MsgAnswer::Yes};
+        return cmdExecApply(fx.cat, {path, path, "ID3v23"}, kID3v23, fields);
+    };
     {  // the file can't be written: neither it nor the row changes
         struct : fileops::FileSystem {
             int rename(const char*, const char*) override { return errno = EACCES, -1; }
@@ -232,13 +225,6 @@ TEST_F(RegistrationTest, RefusedRowsNameTheFileAndAreShownOrGathered) {
         EXPECT_TRUE(f.toolkit.messages.empty());
     }
     EXPECT_EQ(fncDbReadCount(f.cat, "FileList"), 0);
-}
-
-TEST_F(RegistrationTest, KnownPathsAreSkippedSilentlyAndUnreadableFilesReportedBack) {
-    ASSERT_EQ(add("it's.mp3", fakeAudio(100)).outcome, AddOutcome::Registered);
-    EXPECT_EQ(add("it's.mp3", fakeAudio(100)).outcome, AddOutcome::AlreadyThere);
-    EXPECT_FALSE(*fncIsInDb(f.cat, f.dir.file("its.mp3")));
-    EXPECT_EQ(subAddFile(f.cat, f.dir.file("gone.mp3")).outcome, AddOutcome::Unreadable);
 }
 
 TEST(GenreText, SplitsNumberAndNameAndLooksUpNumbers) {
