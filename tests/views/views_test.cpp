@@ -55,13 +55,9 @@ TEST_F(ListPresenterTest, LoadShowsEveryColumnInStoredOrderAndEmptyingAsksFirst)
     EXPECT_EQ(list.countText(), "レコード件数：0件");
 }
 
-class ListOpsTest : public ListPresenterTest {
-  protected:
-    ListOpsTest() { addPaths({"/m/a.mp3", "/m/it's.mp3", "/m/c.mp3"}); }
-    Texts paths() { return f.column("SELECT FilePath FROM FileList ORDER BY rowid"); }
-};
-
-TEST_F(ListOpsTest, DeletingAsksWithTheQuestionIconAndActsOnYesOnly) {
+TEST_F(ListPresenterTest, DeletingAsksWithTheQuestionIconAndActsOnYesOnly) {
+    addPaths({"/m/a.mp3", "/m/it's.mp3", "/m/c.mp3"});
+    auto paths = [&] { return f.column("SELECT FilePath FROM FileList ORDER BY rowid"); };
     subDbDelete(f.cat, "/m/other.mp3", "FileList");  // no row carries it: nothing asked
     f.toolkit.answers = {MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes};
     subDbDelete(f.cat, "/m/it's.mp3", "FileList");
