@@ -29,7 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 
-TEST(SelectDialog, ChoosesTheHighlightedFolderAndEnterOnlyOpensIt) {
+TEST(SelectDialog, ChoosesTheHighlightedFolderEnterOnlyOpensItAFailedDriveGoesBack) {
     ScriptedToolkit toolkit;
     TempDir music;
     fs::create_directories(music.path() / "music2" / "inner");
@@ -45,17 +45,14 @@ TEST(SelectDialog, ChoosesTheHighlightedFolderAndEnterOnlyOpensIt) {
     dialog.cmd_Decision->click();
     EXPECT_EQ(dialog.chosenFolder(), music.str() + "/music2/inner/");
     EXPECT_EQ(SelectDialog(toolkit, nullptr, "/no/such/folder").Dir1->path(), "/");
-}
-
-TEST(SelectDialog, AFailedDriveChangeOffersRetryThenGoesBack) {
-    ScriptedToolkit toolkit;
-    SelectDialog dialog(toolkit, nullptr, "/", {"/", "/no-such-drive"});
+    // A failed drive change offers a retry, then goes back.
+    SelectDialog drives(toolkit, nullptr, "/", {"/", "/no-such-drive"});
     toolkit.answers = {MsgAnswer::Retry, MsgAnswer::Cancel};
-    dialog.Drive1->setCurrentIndex(1);
+    drives.Drive1->setCurrentIndex(1);
     EXPECT_EQ(toolkit.prompts(), Texts(2,
                                        "ドライブの変更時にエラーが発生しました。\n"
                                        "使用可能なドライブであるかを確認してください。"));
-    EXPECT_EQ(dialog.Dir1->path() + dialog.Drive1->currentText().toStdString(), "//");
+    EXPECT_EQ(drives.Dir1->path() + drives.Drive1->currentText().toStdString(), "//");
 }
 
 TEST(FileNames, ADialogsAnswerFindsTheBytesQtCouldNotShow) {
@@ -170,18 +167,6 @@ class DataEditTest : public ::testing::Test {
     std::string path;
 };
 
-TEST_F(DataEditTest, OpensInTheGroupOfTheRecordsVersion) {
-    // Version: ID3v1 group, track, ID3v2 group shown; height.
-    for (auto [version, shown] : {std::pair{kID3v1, "100 4485"}, {kID3v23, "001 5505"}}) {
-        auto w = open(fileOf(version), std::to_string(version) + ".mp3");
-        EXPECT_EQ(
-            std::to_string(!w->fraID3v1->isHidden()) + std::to_string(!w->txtTrack->isHidden()) +
-                std::to_string(!w->fraID3v2->isHidden()) + " " + std::to_string(w->designHeight()),
-            shown);
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("ID3タグ情報編集"));
-    }
-}
-
 TEST_F(DataEditTest, WritesVersionPairsAndTheirRows) {
     const char* names[] = {"ID3v1", "ID3v11", "ID3v22", "ID3v23", "NONE"};
     // Every version written and rewritten once, and a removal of either kind of tag.
@@ -231,8 +216,10 @@ TEST_F(DataEditTest, AVersion4TagIsEditedAndWrittenAsID3v23) {
     EXPECT_EQ(catalogued("Version || '|' || Title"), "ID3v23|new");
 }
 
-TEST_F(DataEditTest, EditedFieldsAskBeforeTheSwitchAndNoKeepsThem) {
+TEST_F(DataEditTest, OpensInItsGroupAndEditedFieldsAskBeforeTheSwitch) {
     auto w = open(fileOf(kID3v23));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("ID3タグ情報編集"));
+    EXPECT_TRUE(w->fraID3v1->isHidden() && !w->fraID3v2->isHidden());
     w->txtTIT2->setValue("edited");
     f.toolkit.answers = {MsgAnswer::No};
     w->cmbVersion->setCurrentIndex(kID3v1);
