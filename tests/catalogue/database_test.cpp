@@ -19,7 +19,7 @@ TEST(Schema, TableNamesAreComparedExactlyAndOnlyTablesCount) {
     for (const char* sql : {"CREATE TABLE filelist (x TEXT)", "CREATE VIEW Shown AS SELECT 1",
                             "CREATE TABLE counter (id INTEGER PRIMARY KEY AUTOINCREMENT)",
                             "INSERT INTO counter DEFAULT VALUES"})
-        f.exec(sql);
+        f.column(sql);
     std::string absent;
     for (const char* name : {"filelist", "FileList", "Shown", "sqlite_sequence"})
         absent += fncNoTable(f.cat, name) ? 'Y' : '-';
@@ -49,8 +49,8 @@ TEST(Schema, ACatalogueOfAnEarlierBuildIsMigratedWithItsRows) {
     }
     old.replace(old.size() - 2, 2, ")");
     const std::string other = "CREATE TABLE List (Title TEXT CHECK (length(Title) <= 1))";
-    f.exec(old);
-    f.exec(other);
+    f.column(old);
+    f.column(other);
     const Texts longComment{"long", "", "", "", "", "", "", "", std::string(31, 'c')};
     f.addRow({"kept"});
     EXPECT_THROW(f.addRow(longComment), std::runtime_error);
@@ -99,7 +99,7 @@ TEST(RecordList, LoadsEveryRowInStoredOrderWithASpareEntryAndCountsRows) {
     const Texts first = {"b",      "artist b", "album", "1", "2001",   "1225",
                          "ロック", "17",       "c",     "0", "ID3v23", "/m/b.mp3"};
     f.addRow(first);
-    f.exec("INSERT INTO FileList (Title, FilePath) VALUES ('x', '/a.mp3')");  // NULLs
+    f.column("INSERT INTO FileList (Title, FilePath) VALUES ('x', '/a.mp3')");  // NULLs
     f.addRow({"a"});
     RecordList list;
     EXPECT_EQ(subDbRead(f.cat, list), 3);

@@ -42,7 +42,7 @@ TEST_F(Registering, RowsWhoseCommitFailsAreReportedLostNotRegistered) {
 }
 
 TEST_F(Registering, AScanStopsWhenTheCatalogueCannotBeUsed) {
-    f.exec("DROP TABLE FileList");
+    f.column("DROP TABLE FileList");
     ScanReport r = registerFiles(f.cat, t.addMany(3), nullptr);
     EXPECT_TRUE(r.unreadable.empty());        // the files are not to blame
     EXPECT_TRUE(f.toolkit.messages.empty());  // until the scan's report

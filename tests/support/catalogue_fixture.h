@@ -42,14 +42,7 @@ class CatalogueFixture {
         }
     }
 
-    void exec(const std::string& sql) {
-        DbConnection conn;
-        Status s = openCatalogue(cat, conn);
-        if (s) s = conn.exec(sql);
-        if (!s) throw std::runtime_error(s.error().description);
-    }
-
-    // The first column of every row of a query.
+    // The first column of every row a statement gives (none for one that changes the catalogue).
     std::vector<std::string> column(const std::string& sql) {
         DbConnection conn;
         std::vector<std::string> out;
@@ -58,7 +51,8 @@ class CatalogueFixture {
         if (!st) throw std::runtime_error(st.error().description);
         while (true) {
             Result<bool> row = st->step();
-            if (!row || !*row) break;
+            if (!row) throw std::runtime_error(row.error().description);
+            if (!*row) break;
             out.push_back(st->text(0));
         }
         return out;

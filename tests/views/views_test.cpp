@@ -128,7 +128,7 @@ TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
     EXPECT_FALSE(list.search("zzz").rows);
     EXPECT_EQ(f.toolkit.prompts(), Texts{"検索結果0件です"});
     // The result table refuses a row half-way: none of the new rows stay.
-    f.exec(
+    f.column(
         "CREATE TRIGGER refuse BEFORE INSERT ON List WHEN NEW.Title = 'Sun' "
         "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     EXPECT_FALSE(list.search("1").rows);
@@ -141,7 +141,7 @@ TEST_F(SearchSortTest, WhenNothingIsFoundOrAStepFailsTheListShownStays) {
     // A result table that can't be made, from the whole catalogue.
     list.showWholeCatalogue();
     subDbDropTable(f.cat, "List");
-    f.exec("CREATE TABLE list (x)");
+    f.column("CREATE TABLE list (x)");
     EXPECT_FALSE(list.search("rain").rows);
     EXPECT_EQ(f.toolkit.prompts().back(), "テーブルの作成に失敗しました（#WK_List）");
     EXPECT_FALSE(list.searchMode());
