@@ -126,19 +126,11 @@ class StartupTest : public ::testing::Test {
     StartResult start(const std::string& folder) { return fncStartup(state, folder, proc.str()); }
 
     TempDir proc, dir{"TagShelf"};
-    const std::string db = dir.file("TagShelfList.mdb"), ini = dir.file("TagShelf.ini");
+    const std::string db = dir.file("TagShelfList.mdb");
     ScriptedToolkit toolkit;
     Catalogue state;
 };
 
-TEST_F(StartupTest, FirstStartInTheProgramFolderWritesTheIniAndCreatesTheTables) {
-    ASSERT_EQ(start(dir.str()), StartResult::Run);
-    EXPECT_EQ(readText(ini),
-              "[APP]\r\nPATH=" + dir.str() +
-                  "\r\nLEGACYTEXT=auto\r\n[DATABASE]\r\nNAME=\\TagShelfList.mdb\r\n");
-    EXPECT_EQ(fncDbReadCount(state, "GENRE"), 126);
-    EXPECT_TRUE(toolkit.messages.empty());
-}
 
 TEST_F(StartupTest, WithoutIniOutsideTheProgramFolderItEndsWithAMessage) {
     TempDir music("Music"), lower("tagshelf");  // the folder name test is case-sensitive
