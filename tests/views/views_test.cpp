@@ -191,7 +191,7 @@ const std::string kAmber =
     "Amber,\"a,b\", ,2, , , ,255,\"say \"\"hi\"\"\r\nbye\",1,ID3v22,/m/a.mp3\r\n";
 const std::string kBlue = "Blue,歌手, ,1,2003,1225,ロック,17, ,0,ID3v23,/m/b.mp3\r\n";
 
-TEST_F(CsvExportTest, WritesEveryColumnOfTheListShownInTitleOrderQuotedWhereNeeded) {
+TEST_F(CsvExportTest, WritesEveryColumnInTitleOrderQuotedWhereNeededOverTheChosenFile) {
     std::array<bool, kDataColumns> one{};
     one[0] = true;
     list.showColumns(one);  // hidden columns are written all the same
@@ -207,9 +207,7 @@ TEST_F(CsvExportTest, WritesEveryColumnOfTheListShownInTitleOrderQuotedWhereNeed
         ASSERT_TRUE(list.writeCsv(out(), encoding));
         EXPECT_EQ(readText(out()), bytes);
     }
-}
-
-TEST_F(CsvExportTest, TheMenuItemAsksForTheFileAndOverwritesWithoutAQuestion) {
+    // The menu item asks for the file and overwrites it without a question.
     writeText(out(), "old");
     ::chmod(out().c_str(), 0640);
     f.toolkit.fileAnswers = {std::nullopt, out()};
