@@ -21,8 +21,6 @@
 namespace tagshelf::test {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 Texts row(const MainWindow& w, int r) {
     Texts out;
     for (int c = 0; c < w.grd_FileList->model().columnCount(); ++c)

@@ -11,9 +11,6 @@
 namespace tagshelf::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
-
 TEST(Schema, TableNamesAreComparedExactlyAndOnlyTablesCount) {
     CatalogueFixture f(false);
     for (const char* sql : {"CREATE TABLE filelist (x TEXT)", "CREATE VIEW Shown AS SELECT 1",
@@ -130,7 +127,6 @@ class StartupTest : public ::testing::Test {
     ScriptedToolkit toolkit;
     Catalogue state;
 };
-
 
 TEST_F(StartupTest, WithoutIniOutsideTheProgramFolderItEndsWithAMessage) {
     TempDir music("Music"), lower("tagshelf");  // the folder name test is case-sensitive

@@ -17,8 +17,6 @@
 namespace tagshelf::test {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 std::string v1Group(const EditFields& f) {
     return f.txtTitle + "|" + f.txtTrack + "|" + f.txtYear + "|" + f.txtComment + "|" +
            std::to_string(f.cmbGenre);

@@ -14,8 +14,6 @@
 namespace tagshelf::test {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 class Registering : public ::testing::Test {
   protected:
     CatalogueFixture f;
@@ -86,8 +84,6 @@ TEST_F(Registering, TheSkippedMessageShowsTheFirstFivePaths) {
               "読み込めなかったファイルが7件あり、登録しませんでした。\n/f1\n/f2\n/f3\n/f4\n/f5\n"
               "…ほか2件\n\n開けなかったフォルダが1件ありました。\n/locked/");
 }
-
-namespace fs = std::filesystem;
 
 Texts collect(const std::string& folder) {
     FileCollection c;

@@ -118,8 +118,6 @@ TEST_F(CliWrite, TheCatalogueRowIsUpdatedAsOkDoes) {
               std::vector<std::string>{"ID3v11Old4Rock17"});
 }
 
-namespace fs = std::filesystem;
-
 class CliCatalogueTest : public ::testing::Test {
   protected:
     std::string mp3(const std::string& relative, const Bytes& front, const Bytes& back = {}) {

@@ -13,10 +13,8 @@
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
-namespace tagshelf {
+namespace tagshelf::test {
 namespace {
-
-using namespace test;
 
 TEST(Id3v1Block, WholeBlocks) {
     // 16 double-byte characters: a 30-byte field holds 15, a 28-byte one 14; after
@@ -246,4 +244,4 @@ TEST(EditRules, FieldsTheEncodingCannotHold) {
 }
 
 }  // namespace
-}  // namespace tagshelf
+}  // namespace tagshelf::test

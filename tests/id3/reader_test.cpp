@@ -14,10 +14,8 @@
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
-namespace tagshelf {
+namespace tagshelf::test {
 namespace {
-
-using namespace test;
 
 TEST(ReaderFileTest, Detection) {
     const Bytes audio = fakeAudio(2000, 7), trailer = id3v1Trailer({});
@@ -363,4 +361,4 @@ TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
 }
 
 }  // namespace
-}  // namespace tagshelf
+}  // namespace tagshelf::test

@@ -14,10 +14,8 @@
 #include "tests/id3/write_scenarios.h"
 #include "tests/support/kill_support.h"
 
-namespace tagshelf {
+namespace tagshelf::test {
 namespace {
-
-using namespace test;
 
 // Failures that need not stop the write: closing after the flush, checking a
 // path, and every step once the new content is in place (after the rename, or
@@ -222,4 +220,4 @@ TEST(KilledWrite, WhatAKilledWriteLeftGoesWithTheNextOne) {
 }
 
 }  // namespace
-}  // namespace tagshelf
+}  // namespace tagshelf::test

@@ -15,10 +15,8 @@
 #include "tests/support/tag_builder.h"
 #include "tests/support/test_support.h"
 
-namespace tagshelf {
+namespace tagshelf::test {
 namespace {
-
-using namespace test;
 
 TEST(Placement, Id3v1BlockAndTagRemoval) {
     const Bytes audio = fakeAudio(20000, 7);
@@ -157,4 +155,4 @@ TEST(FrameCarry, EachConversionKeepsItsCounterpartsAndNamesTheRest) {
 }
 
 }  // namespace
-}  // namespace tagshelf
+}  // namespace tagshelf::test

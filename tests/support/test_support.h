@@ -10,7 +10,9 @@
 
 namespace tagshelf::test {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using Texts = std::vector<std::string>;
 
 class TempDir {
   public:

@@ -18,8 +18,6 @@
 namespace tagshelf::test {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 class ListPresenterTest : public ::testing::Test {
   protected:
     void addPaths(std::initializer_list<const char*> paths) {
@@ -79,8 +77,6 @@ TEST_F(ListPresenterTest, DeletingAsksWithTheQuestionIconAndActsOnYesOnly) {
     EXPECT_EQ(f.toolkit.messages.size(), 3u);
     EXPECT_EQ(fncDbReadCount(f.cat, "List"), 0);
 }
-
-namespace fs = std::filesystem;
 
 class SearchSortTest : public ListPresenterTest {
   protected:

@@ -26,9 +26,6 @@
 namespace tagshelf::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
-
 TEST(SelectDialog, ChoosesTheHighlightedFolderEnterOnlyOpensItAFailedDriveGoesBack) {
     ScriptedToolkit toolkit;
     TempDir music;
