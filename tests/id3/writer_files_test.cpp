@@ -104,12 +104,10 @@ TEST(FrameCarry, ARewriteKeepsTheOtherFramesByteForByte) {
     ASSERT_GE(frames.size(), 4u);
     const std::vector<Bytes> expected = {apic, other, uslt, txxx};
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(concat({raw(frames[i].id),
-                          be32(static_cast<std::uint32_t>(frames[i].body.size())),
-                          {frames[i].status, frames[i].format},
-                          frames[i].body}),
-                  expected[i])
-            << frames[i].id;
+        const RawFrame& f = frames[i];
+        const auto size = static_cast<std::uint32_t>(f.body.size());
+        EXPECT_EQ(concat({raw(f.id), be32(size), Bytes{f.status, f.format}, f.body}), expected[i])
+            << f.id;
     }
     const Id3v2Tag tag = parseID3v2(after);
     EXPECT_EQ(tag.Title, "new");
