@@ -116,25 +116,17 @@ TEST(Frames, BothVersionsEncodingsAndUnsynchronisation) {
 }
 
 TEST(Tag, ReadsBackWholeAndAnUnsynchronisedTagNeverEndsInFF) {
-    Id3v2Tag full = v2Tag(2, 0), fullV23 = v2Tag(3, 1, true);
-    for (Id3v2Tag* t : {&full, &fullV23}) {
-        t->Title = std::string(200, 't');  // a size above 127
-        t->Genre = "g";
-        t->Comment = "c";
-    }
-    auto commented = [](const char8_t* text, bool unsync) {
-        Id3v2Tag t = v2Tag(3, 1, unsync);
-        t.Comment = u8s(text);
-        return t;
+    // The comment is the last frame. "ｱ" in UTF-16 is 71 FF: an unsynchronised tag
+    // ending in FF gets a zero of padding; "ア" ends in 30.
+    const std::tuple<Id3v2Tag, const char8_t*, bool> cases[] = {
+        {v2Tag(2, 0), u8"c", false},        {v2Tag(3, 1, true), u8"c", false},
+        {v2Tag(3, 1, true), u8"aｱ", true},  {v2Tag(3, 1), u8"aｱ", false},
+        {v2Tag(3, 1, true), u8"ア", false},
     };
-    // "ｱ" in UTF-16 is 71 FF: an unsynchronised tag ending in FF gets a zero of
-    // padding; "ア" ends in 30.
-    const std::pair<Id3v2Tag, bool> cases[] = {{full, false},
-                                               {fullV23, false},
-                                               {commented(u8"aｱ", true), true},
-                                               {commented(u8"aｱ", false), false},
-                                               {commented(u8"ア", true), false}};
-    for (const auto& [tag, padded] : cases) {
+    for (auto [tag, comment, padded] : cases) {
+        tag.Title = std::string(200, 't');  // a size above 127
+        tag.Genre = "g";
+        tag.Comment = u8s(comment);
         const TagBytes bytes = *fncID3v2TagBytes(tag);
         const Id3v2Tag read = parseID3v2(concat({bytes, {0xFF, 0xFB, 0x90, 0x00}}));
         EXPECT_EQ(read.Title + read.Genre + read.Comment + std::to_string(read.Unsync),
