@@ -186,8 +186,7 @@ Status readID3v2(const ReadOnlyFile& file, const std::uint8_t* first, std::size_
     const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
         return file.readAt(out, length, offset);
     };
-    Result<std::optional<std::vector<std::uint8_t>>> sparse =
-        fncPrefetchTag(first, firstLength, total, read);
+    Result<std::optional<PrefetchedTag>> sparse = fncPrefetchTag(first, firstLength, total, read);
     if (!sparse) return sparse.status();
     if (*sparse) return parse(**sparse);
     return readWhole(total);

@@ -16,49 +16,96 @@ constexpr std::size_t kReadAhead = 512;
 // More reads than this and the whole tag is read in one go instead.
 constexpr int kMaxReads = 32;
 
-// The tag buffer and the ranges of it that hold the file's bytes.
+// The thread's buffer of zeros, and whether a PrefetchedTag holds it. Tags
+// larger than it may grow to get a buffer of their own.
+struct Zeros {
+    std::vector<std::uint8_t> bytes;
+    bool lent = false;
+};
+constexpr std::size_t kKeptZeros = 4 << 20;
+
+Zeros& threadZeros() {
+    thread_local Zeros zeros;
+    return zeros;
+}
+
+}  // namespace
+
+PrefetchedTag::PrefetchedTag(std::size_t size) : size_(size) {
+    Zeros& zeros = threadZeros();
+    if (zeros.lent || size > kKeptZeros) {
+        own_.resize(size);
+        data_ = own_.data();
+        return;
+    }
+    if (zeros.bytes.size() < size) zeros.bytes.resize(size);  // the new bytes are 0
+    zeros.lent = lent_ = true;
+    data_ = zeros.bytes.data();
+}
+
+PrefetchedTag::PrefetchedTag(PrefetchedTag&& other) noexcept
+    : data_(other.data_),
+      size_(other.size_),
+      lent_(other.lent_),
+      own_(std::move(other.own_)),  // a moved vector keeps its bytes where they are
+      loaded_(std::move(other.loaded_)) {
+    other.lent_ = false;
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+PrefetchedTag::~PrefetchedTag() {
+    if (!lent_) return;
+    for (const auto& [from, to] : loaded_)
+        std::memset(data_ + from, 0, to - from);
+    threadZeros().lent = false;
+}
+
+bool PrefetchedTag::holds(std::size_t from, std::size_t to) const {
+    return std::any_of(loaded_.begin(), loaded_.end(),
+                       [&](const auto& r) { return r.first <= from && to <= r.second; });
+}
+
+namespace {
+
+// The tag's bytes while the walk loads them.
 class SparseTag {
   public:
     SparseTag(const std::uint8_t* first, std::size_t firstLength, std::size_t total,
               const ReadAt& read)
-        : buffer_(total), read_(read) {
+        : tag_(total), read_(read) {
         const std::size_t n = std::min(firstLength, total);
-        std::memcpy(buffer_.data(), first, n);
-        loaded_.push_back({0, n});
+        tag_.loading(0, n);
+        std::memcpy(tag_.data(), first, n);
     }
 
     // Makes the bytes [from, to) (cut at the tag's end) hold the file's bytes.
     // False when a read failed (the status says why) or there were too many.
     bool ensure(std::size_t from, std::size_t to) {
-        to = std::min(to, buffer_.size());
-        if (from >= to || isLoaded(from, to)) return true;
+        to = std::min(to, tag_.size());
+        if (from >= to || tag_.holds(from, to)) return true;
         if (++reads_ > kMaxReads) return false;
-        const std::size_t end = std::min(buffer_.size(), std::max(to, from + kReadAhead));
-        Result<std::size_t> got = read_(buffer_.data() + from, end - from, from);
+        const std::size_t end = std::min(tag_.size(), std::max(to, from + kReadAhead));
+        // Recorded before the read: a read that fails may still have written.
+        tag_.loading(from, end);
+        Result<std::size_t> got = read_(tag_.data() + from, end - from, from);
         if (!got) {
             status_ = got.status();
             return false;
         }
         // Bytes past the end of the file stay 0, as the readers take them.
-        loaded_.push_back({from, end});
         return true;
     }
 
-    std::span<const std::uint8_t> view() const { return buffer_; }
-    std::uint8_t at(std::size_t i) const { return i < buffer_.size() ? buffer_[i] : 0; }
-    std::size_t size() const { return buffer_.size(); }
-    std::vector<std::uint8_t> take() { return std::move(buffer_); }
+    std::span<const std::uint8_t> view() const { return tag_; }
+    std::uint8_t at(std::size_t i) const { return i < tag_.size() ? view()[i] : 0; }
+    std::size_t size() const { return tag_.size(); }
+    PrefetchedTag take() { return std::move(tag_); }
     const Status& status() const { return status_; }
 
   private:
-    bool isLoaded(std::size_t from, std::size_t to) const {
-        return std::any_of(loaded_.begin(), loaded_.end(),
-                           [&](const auto& r) { return r.first <= from && to <= r.second; });
-    }
-
-    std::vector<std::uint8_t> buffer_;
+    PrefetchedTag tag_;
     const ReadAt& read_;
-    std::vector<std::pair<std::size_t, std::size_t>> loaded_;
     int reads_ = 0;
     Status status_;
 };
@@ -138,20 +185,19 @@ bool walkV24(SparseTag& tag, std::uint8_t flags) {
 
 }  // namespace
 
-Result<std::optional<std::vector<std::uint8_t>>> fncPrefetchTag(const std::uint8_t* first,
-                                                                std::size_t firstLength,
-                                                                std::size_t total,
-                                                                const ReadAt& read) {
+Result<std::optional<PrefetchedTag>> fncPrefetchTag(const std::uint8_t* first,
+                                                    std::size_t firstLength, std::size_t total,
+                                                    const ReadAt& read) {
     if (firstLength < kHeaderSize + 14 || total <= firstLength)
-        return std::optional<std::vector<std::uint8_t>>();
+        return std::optional<PrefetchedTag>();
     const std::uint8_t version = first[3];
     const std::uint8_t flags = first[5];
-    if (version != 4 && (flags & 0x80)) return std::optional<std::vector<std::uint8_t>>();
+    if (version != 4 && (flags & 0x80)) return std::optional<PrefetchedTag>();
     SparseTag tag(first, firstLength, total, read);
     const bool walked = version == 4 ? walkV24(tag, flags) : walkV23(tag, version, flags);
     if (!tag.status()) return tag.status().error();
-    if (!walked) return std::optional<std::vector<std::uint8_t>>();
-    return std::optional<std::vector<std::uint8_t>>(tag.take());
+    if (!walked) return std::optional<PrefetchedTag>();
+    return std::optional<PrefetchedTag>(tag.take());
 }
 
 }  // namespace tagshelf

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "core/error.h"
@@ -29,12 +31,39 @@ namespace tagshelf {
 using ReadAt =
     std::function<Result<std::size_t>(std::uint8_t* out, std::size_t length, std::uint64_t offset)>;
 
+// A tag's bytes as fncPrefetchTag loads them: the tag's full length, every byte
+// not loaded 0. They usually live in a buffer of zeros the thread keeps: a tag
+// with a picture of a megabyte is then not zero-filled anew for every file, and
+// the bytes loaded into the buffer are put back to 0 when the PrefetchedTag goes.
+class PrefetchedTag {
+  public:
+    explicit PrefetchedTag(std::size_t size);
+    PrefetchedTag(PrefetchedTag&& other) noexcept;
+    PrefetchedTag& operator=(PrefetchedTag&&) = delete;
+    ~PrefetchedTag();
+
+    std::uint8_t* data() { return data_; }
+    std::size_t size() const { return size_; }
+    operator std::span<const std::uint8_t>() const { return {data_, size_}; }
+
+    // Bytes [from, to) are being written: they are put back to 0 at the end.
+    void loading(std::size_t from, std::size_t to) { loaded_.emplace_back(from, to); }
+    // True when [from, to) lies within what was loaded.
+    bool holds(std::size_t from, std::size_t to) const;
+
+  private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool lent_ = false;  // the thread's buffer, else own_
+    std::vector<std::uint8_t> own_;
+    std::vector<std::pair<std::size_t, std::size_t>> loaded_;
+};
+
 // The tag of `total` bytes (header included, already capped at the file's size)
 // whose first `firstLength` bytes are `first`, with what the readers look at
 // loaded through `read`; nothing when the walk can't be predicted.
-Result<std::optional<std::vector<std::uint8_t>>> fncPrefetchTag(const std::uint8_t* first,
-                                                                std::size_t firstLength,
-                                                                std::size_t total,
-                                                                const ReadAt& read);
+Result<std::optional<PrefetchedTag>> fncPrefetchTag(const std::uint8_t* first,
+                                                    std::size_t firstLength, std::size_t total,
+                                                    const ReadAt& read);
 
 }  // namespace tagshelf
