@@ -176,19 +176,33 @@ Status readID3v2(const ReadOnlyFile& file, const std::uint8_t* first, std::size_
     // A tag of a few pages (padding, a small picture) is read whole: one read,
     // whose count says where a shorter file ends, costs less than asking the size.
     if (tagEnd <= kWholeTagRead) return readWhole(static_cast<std::size_t>(tagEnd));
-    // The rest of a larger tag, never more than the file holds: the bytes the
-    // readers look at where the walk can be predicted (a picture is then not
-    // read), else the whole tag in one read.
+    // The rest of a larger tag: the bytes the readers look at where the walk can
+    // be predicted (a picture is then not read), else the whole tag in one read.
+    const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
+        return file.readAt(out, length, offset);
+    };
+    // The walk over a tag of `total` bytes; nothing when it gave up.
+    auto prefetch = [&](std::size_t total) -> std::optional<Status> {
+        Result<std::optional<PrefetchedTag>> sparse =
+            fncPrefetchTag(first, firstLength, total, read);
+        if (!sparse) return sparse.status();
+        if (*sparse) return parse(**sparse);
+        return std::nullopt;
+    };
+    // Up to a few megabytes the walk needs no size: a read that comes up short
+    // stops it, and the size is asked only then.
+    if (tagEnd <= kPrefetchKeptBytes) {
+        if (std::optional<Status> s = prefetch(static_cast<std::size_t>(tagEnd))) return *s;
+    }
+    // Never more than the file holds.
     Result<std::uint64_t> size = file.size();
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
     if (total <= firstLength) return parse({first, firstLength});
-    const ReadAt read = [&file](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
-        return file.readAt(out, length, offset);
-    };
-    Result<std::optional<PrefetchedTag>> sparse = fncPrefetchTag(first, firstLength, total, read);
-    if (!sparse) return sparse.status();
-    if (*sparse) return parse(**sparse);
+    // When the file holds the whole tag, the walk above could not be predicted.
+    if (total < tagEnd || tagEnd > kPrefetchKeptBytes) {
+        if (std::optional<Status> s = prefetch(total)) return *s;
+    }
     return readWhole(total);
 }
 

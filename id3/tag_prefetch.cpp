@@ -22,7 +22,6 @@ struct Zeros {
     std::vector<std::uint8_t> bytes;
     bool lent = false;
 };
-constexpr std::size_t kKeptZeros = 4 << 20;
 
 Zeros& threadZeros() {
     thread_local Zeros zeros;
@@ -33,7 +32,7 @@ Zeros& threadZeros() {
 
 PrefetchedTag::PrefetchedTag(std::size_t size) : size_(size) {
     Zeros& zeros = threadZeros();
-    if (zeros.lent || size > kKeptZeros) {
+    if (zeros.lent || size > kPrefetchKeptBytes) {
         own_.resize(size);
         data_ = own_.data();
         return;
@@ -93,8 +92,10 @@ class SparseTag {
             status_ = got.status();
             return false;
         }
-        // Bytes past the end of the file stay 0, as the readers take them.
-        return true;
+        // A read that comes up short means the file ends inside the tag, where
+        // the readers take the bytes past the end differently from zeros in the
+        // tag (a frame header cut short is no frame): nothing is returned then.
+        return *got == end - from;
     }
 
     std::span<const std::uint8_t> view() const { return tag_; }

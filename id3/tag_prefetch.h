@@ -11,9 +11,10 @@
 // The walk can be predicted only where a frame's position doesn't depend on the
 // bytes before it: not in a version-2/3 tag stored unsynchronised (its zeros shift
 // every position), nor past a frame identifier with a byte of 0x80 or above (the
-// version rule may then change the identifier's length). There, and when the walk
-// would take more than a few dozen reads, nothing is returned and the caller
-// reads the whole tag.
+// version rule may then change the identifier's length). There, when the walk
+// would take more than a few dozen reads, and when a read comes up short (the
+// file ends inside the tag), nothing is returned and the caller reads the whole
+// tag, as far as the file holds it.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,9 @@ using ReadAt =
 // not loaded 0. They usually live in a buffer of zeros the thread keeps: a tag
 // with a picture of a megabyte is then not zero-filled anew for every file, and
 // the bytes loaded into the buffer are put back to 0 when the PrefetchedTag goes.
+// The largest tag read into the buffer of zeros a thread keeps (see below).
+inline constexpr std::size_t kPrefetchKeptBytes = 4 << 20;
+
 class PrefetchedTag {
   public:
     explicit PrefetchedTag(std::size_t size);
@@ -59,9 +63,11 @@ class PrefetchedTag {
     std::vector<std::pair<std::size_t, std::size_t>> loaded_;
 };
 
-// The tag of `total` bytes (header included, already capped at the file's size)
-// whose first `firstLength` bytes are `first`, with what the readers look at
-// loaded through `read`; nothing when the walk can't be predicted.
+// The tag of `total` bytes (header included) whose first `firstLength` bytes are
+// `first`, with what the readers look at loaded through `read`; nothing when the
+// walk can't be predicted or the file ends before `total`. Tags up to
+// kPrefetchKeptBytes are not zero-filled for each file, so a caller may pass a
+// tag's declared size up to that without asking the file's.
 Result<std::optional<PrefetchedTag>> fncPrefetchTag(const std::uint8_t* first,
                                                     std::size_t firstLength, std::size_t total,
                                                     const ReadAt& read);

@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -68,8 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The bytes the readers look at, loaded after a first read of 24 bytes or more.
     if (size >= 24) {
-        const std::size_t total = std::min<std::size_t>(size, 10 + synchsafe(file, 6));
-        const std::size_t firstLength = std::min<std::size_t>(total, 24 + data[size - 1] * 8u);
+        // As the reader walks: the declared size where the thread's buffer holds
+        // it (a read past the file's end then stops the walk), else the file's.
+        const std::size_t declared = 10 + synchsafe(file, 6);
+        const std::size_t total =
+            declared <= kPrefetchKeptBytes ? declared : std::min<std::size_t>(size, declared);
+        const std::size_t firstLength =
+            std::min({size, total, std::size_t{24} + data[size - 1] * 8u});
         const ReadAt read = [&](std::uint8_t* out, std::size_t length, std::uint64_t offset) {
             const std::size_t n = offset < size ? std::min<std::size_t>(length, size - offset) : 0;
             if (n) std::memcpy(out, data + offset, n);

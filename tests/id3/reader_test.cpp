@@ -360,6 +360,11 @@ TEST(TagPrefetch, ATagReadsAsWholeAndItsPictureIsNotRead) {
             c.predicted ? std::span<const std::uint8_t>(**sparse) : std::span<const std::uint8_t>();
         EXPECT_TRUE(std::equal(got.begin(), got.end(), file.begin(),
                                [](std::uint8_t g, std::uint8_t f) { return g == 0 || g == f; }));
+        // The file ends inside the tag: in the picture, or anywhere in the last frames.
+        const std::size_t tagEnd = 10 + synchsafe(file, 6);
+        for (std::size_t n = 2500; n < tagEnd;
+             n = n + 40 < tagEnd ? std::min(n + 4999, tagEnd - 40) : n + 1)
+            readV2(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 }
 
