@@ -23,8 +23,8 @@ constexpr std::size_t kTrailerSize = 128;
 // Its bytes are copied for every file, a file without an ID3v2 tag included, so
 // it is kept to what most tags with their padding need.
 constexpr std::size_t kFirstRead = 2048;
-// Tags up to this size are read whole.
-constexpr std::size_t kWholeTagRead = 16384;
+// Tags up to this size are read whole; larger ones are walked (tag_prefetch.h).
+constexpr std::size_t kWholeTagRead = 4096;
 
 // ---------------------------------------------------------------------------
 // Files: open, read at an offset, close. Every file is opened and closed within
@@ -173,8 +173,9 @@ Status readID3v2(const ReadOnlyFile& file, const std::uint8_t* first, std::size_
             file.readAt(buffer.get() + firstLength, total - firstLength, firstLength);
         return rest ? parse({buffer.get(), firstLength + *rest}) : rest.status();
     };
-    // A tag of a few pages (padding, a small picture) is read whole: one read,
-    // whose count says where a shorter file ends, costs less than asking the size.
+    // A tag of a page (padding, a few more frames) is read whole: one read, whose
+    // count says where a shorter file ends. A larger one is walked, so that a
+    // picture in it is not read.
     if (tagEnd <= kWholeTagRead) return readWhole(static_cast<std::size_t>(tagEnd));
     // The rest of a larger tag: the bytes the readers look at where the walk can
     // be predicted (a picture is then not read), else the whole tag in one read.

@@ -10,8 +10,9 @@ namespace tagshelf {
 namespace {
 
 constexpr std::size_t kHeaderSize = 10;
-// A read takes at least this much: the small text frames after a picture then
-// come in one read with their headers.
+// A read takes at least this much, and each further read of a tag twice as much
+// as the one before (up to 512 KiB): the small frames after a picture come in
+// one read with their headers, and a tag of many small frames in a few reads.
 constexpr std::size_t kReadAhead = 512;
 // More reads than this and the whole tag is read in one go instead.
 constexpr int kMaxReads = 32;
@@ -82,9 +83,22 @@ class SparseTag {
     // False when a read failed (the status says why) or there were too many.
     bool ensure(std::size_t from, std::size_t to) {
         to = std::min(to, tag_.size());
-        if (from >= to || tag_.holds(from, to)) return true;
+        // Most of a walk lies in the first bytes: that check stays small enough
+        // to be inlined into the walk, the read does not.
+        return from >= to || tag_.holds(from, to) || load(from, to);
+    }
+
+    std::span<const std::uint8_t> view() const { return tag_; }
+    std::uint8_t at(std::size_t i) const { return i < tag_.size() ? view()[i] : 0; }
+    std::size_t size() const { return tag_.size(); }
+    PrefetchedTag take() { return std::move(tag_); }
+    const Status& status() const { return status_; }
+
+  private:
+    [[gnu::noinline]] bool load(std::size_t from, std::size_t to) {
         if (++reads_ > kMaxReads) return false;
-        const std::size_t end = std::min(tag_.size(), std::max(to, from + kReadAhead));
+        const std::size_t ahead = kReadAhead << std::min(reads_ - 1, 10);
+        const std::size_t end = std::min(tag_.size(), std::max(to, from + ahead));
         // Recorded before the read: a read that fails may still have written.
         tag_.loading(from, end);
         Result<std::size_t> got = read_(tag_.data() + from, end - from, from);
@@ -98,13 +112,6 @@ class SparseTag {
         return *got == end - from;
     }
 
-    std::span<const std::uint8_t> view() const { return tag_; }
-    std::uint8_t at(std::size_t i) const { return i < tag_.size() ? view()[i] : 0; }
-    std::size_t size() const { return tag_.size(); }
-    PrefetchedTag take() { return std::move(tag_); }
-    const Status& status() const { return status_; }
-
-  private:
     PrefetchedTag tag_;
     const ReadAt& read_;
     int reads_ = 0;

@@ -289,7 +289,7 @@ TEST(Id3v2ReaderTest, CutAndCorruptTags) {
         readV2(Bytes(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(n)));
     const Id3v2Tag whole = readV2(tag);
     EXPECT_EQ(whole.Title + whole.Comment + whole.Album, "titlecalbum");
-    // Tags ending around the size of the file's first read are read whole.
+    // Tags ending around the largest tag read whole, before and after their audio.
     for (std::size_t end : {4095u, 4096u, 4097u}) {
         const Bytes last = f3("TIT2", "end");
         const Bytes tag = Id3v2Builder(3)
