@@ -260,34 +260,34 @@ std::string utf8FromUnits(std::size_t count, Unit unit) {
     // A unit becomes at most three bytes of UTF-8; a surrogate pair, four for two.
     std::string out(count * 3, '\0');
     char* o = out.data();
-    auto put = [&o](char32_t cp) {
-        if (cp < 0x80) {
-            *o++ = static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            *o++ = static_cast<char>(0xC0 | (cp >> 6));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            *o++ = static_cast<char>(0xE0 | (cp >> 12));
-            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            *o++ = static_cast<char>(0xF0 | (cp >> 18));
-            *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        }
+    auto put3 = [&o](char32_t cp) {
+        o[0] = static_cast<char>(0xE0 | (cp >> 12));
+        o[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        o[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        o += 3;
     };
     for (std::size_t i = 0; i < count; ++i) {
         const char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
-            const char32_t next = unit(i + 1);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                put(0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
-                ++i;
-                continue;
-            }
+        if (u < 0x80) {
+            *o++ = static_cast<char>(u);
+        } else if (u < 0x800) {
+            o[0] = static_cast<char>(0xC0 | (u >> 6));
+            o[1] = static_cast<char>(0x80 | (u & 0x3F));
+            o += 2;
+        } else if (u < 0xD800 || u > 0xDFFF) {
+            put3(u);
+        } else if (const char32_t next = i + 1 < count ? unit(i + 1) : 0;
+                   u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            const char32_t cp = 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00);
+            o[0] = static_cast<char>(0xF0 | (cp >> 18));
+            o[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            o[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            o[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            o += 4;
+            ++i;
+        } else {
+            put3(0xFFFD);  // an unpaired surrogate
         }
-        put(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;

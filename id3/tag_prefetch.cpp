@@ -22,6 +22,7 @@ constexpr int kMaxReads = 32;
 struct Zeros {
     std::vector<std::uint8_t> bytes;
     bool lent = false;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;  // lent with it, kept empty
 };
 
 Zeros& threadZeros() {
@@ -41,6 +42,7 @@ PrefetchedTag::PrefetchedTag(std::size_t size) : size_(size) {
     if (zeros.bytes.size() < size) zeros.bytes.resize(size);  // the new bytes are 0
     zeros.lent = lent_ = true;
     data_ = zeros.bytes.data();
+    loaded_.swap(zeros.ranges);
 }
 
 PrefetchedTag::PrefetchedTag(PrefetchedTag&& other) noexcept
@@ -58,7 +60,10 @@ PrefetchedTag::~PrefetchedTag() {
     if (!lent_) return;
     for (const auto& [from, to] : loaded_)
         std::memset(data_ + from, 0, to - from);
-    threadZeros().lent = false;
+    loaded_.clear();
+    Zeros& zeros = threadZeros();
+    zeros.ranges.swap(loaded_);
+    zeros.lent = false;
 }
 
 bool PrefetchedTag::holds(std::size_t from, std::size_t to) const {
