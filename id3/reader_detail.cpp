@@ -108,21 +108,9 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
     return decodeLegacy(bytes, legacy);
 }
 
-ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position, std::int64_t count,
-                    bool unsync, std::vector<std::uint8_t>& scratch) {
-    if (count <= 0) return {};
-    const auto fileSize = static_cast<std::int64_t>(file.size());
-    if (position < 1 || position > fileSize) {
-        // Wholly outside the buffer: count zeros, none of them a 0xFF.
-        position += count;
-        return {{}, count};
-    }
+ByteRun fncGetUnsyncBytes(std::span<const std::uint8_t> file, std::int64_t& position,
+                          std::int64_t count, std::vector<std::uint8_t>& scratch) {
     const std::size_t start = static_cast<std::size_t>(position - 1);
-    if (!unsync) {
-        auto inside = static_cast<std::size_t>(std::min(count, fileSize - (position - 1)));
-        position += count;
-        return {file.subspan(start, inside), count};
-    }
 
     // Deliver bytes until `count` are delivered or the buffer ends. Until the first
     // dropped zero the delivered bytes are a plain slice of the buffer; from then on

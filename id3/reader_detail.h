@@ -54,8 +54,24 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
 // without being delivered), also after the last byte asked for. A negative count
 // takes nothing. The result points into `file` when no byte had to be dropped,
 // else into `scratch`, which it then owns until the next call with that vector.
-ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position, std::int64_t count,
-                    bool unsync, std::vector<std::uint8_t>& scratch);
+// Inline, as it runs for every frame of a tag; the unsynchronised case is not.
+ByteRun fncGetUnsyncBytes(std::span<const std::uint8_t> file, std::int64_t& position,
+                          std::int64_t count, std::vector<std::uint8_t>& scratch);
+inline ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position,
+                           std::int64_t count, bool unsync, std::vector<std::uint8_t>& scratch) {
+    if (count <= 0) return {};
+    const auto fileSize = static_cast<std::int64_t>(file.size());
+    if (position < 1 || position > fileSize) {
+        // Wholly outside the buffer: count zeros, none of them a 0xFF.
+        position += count;
+        return {{}, count};
+    }
+    if (unsync) return fncGetUnsyncBytes(file, position, count, scratch);
+    const auto start = static_cast<std::size_t>(position - 1);
+    const auto inside = static_cast<std::size_t>(std::min(count, fileSize - (position - 1)));
+    position += count;
+    return {file.subspan(start, inside), count};
+}
 
 // One byte by the rule of fncGetBytes.
 inline std::uint8_t fncGetByte(std::span<const std::uint8_t> file, std::int64_t& position,

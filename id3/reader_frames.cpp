@@ -111,13 +111,6 @@ std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t vers
     }
 }
 
-std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at) {
-    std::int64_t value = 0;
-    for (std::size_t i = at; i < at + 4; ++i)
-        value = value * 128 + (i < bytes.size() ? (bytes[i] & 0x7F) : 0);
-    return value;
-}
-
 void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitness& witness,
                bool v24) {
     if (field == Field::Comment) {

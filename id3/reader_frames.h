@@ -54,6 +54,16 @@ void walkID3v24(std::span<const std::uint8_t> tagBytes, Id3v2Tag& tag);
 std::int64_t frameSizeV24(std::span<const std::uint8_t> tag, std::size_t at);
 
 // 28 bits from four bytes of 7 bits, most significant first (the top bits ignored).
-std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at);
+inline std::int64_t synchsafe(std::span<const std::uint8_t> bytes, std::size_t at) {
+    if (at < bytes.size() && bytes.size() - at >= 4) {
+        const std::uint8_t* b = bytes.data() + at;
+        return (std::int64_t{b[0] & 0x7F} << 21) | ((b[1] & 0x7F) << 14) | ((b[2] & 0x7F) << 7) |
+               (b[3] & 0x7F);
+    }
+    std::int64_t value = 0;
+    for (std::size_t i = at; i < at + 4; ++i)
+        value = value * 128 + (i < bytes.size() ? (bytes[i] & 0x7F) : 0);
+    return value;
+}
 
 }  // namespace tagshelf
