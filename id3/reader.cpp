@@ -200,7 +200,8 @@ Status readID3v2(const ReadOnlyFile& file, const std::uint8_t* first, std::size_
     if (!size) return size.status();
     const auto total = static_cast<std::size_t>(std::min(*size, tagEnd));
     if (total <= firstLength) return parse({first, firstLength});
-    // When the file holds the whole tag, the walk above could not be predicted.
+    // Walked (again) where the walk above stopped at the file's end or was not
+    // tried; where the file holds the whole tag, that walk could not be predicted.
     if (total < tagEnd || tagEnd > kPrefetchKeptBytes) {
         if (std::optional<Status> s = prefetch(total)) return *s;
     }

@@ -49,14 +49,16 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
                          std::int64_t length, bool stopAtNul,
                          LegacyText legacy = LegacyText::Cp932);
 
+// The unsynchronised case of fncGetBytes below, from a position inside `file`.
+ByteRun fncGetUnsyncBytes(std::span<const std::uint8_t> file, std::int64_t& position,
+                          std::int64_t count, std::vector<std::uint8_t>& scratch);
+
 // `count` bytes from the 1-based position, which moves past every byte consumed.
 // With `unsync`, a 0x00 directly after a delivered 0xFF is dropped (consumed
 // without being delivered), also after the last byte asked for. A negative count
 // takes nothing. The result points into `file` when no byte had to be dropped,
 // else into `scratch`, which it then owns until the next call with that vector.
-// Inline, as it runs for every frame of a tag; the unsynchronised case is not.
-ByteRun fncGetUnsyncBytes(std::span<const std::uint8_t> file, std::int64_t& position,
-                          std::int64_t count, std::vector<std::uint8_t>& scratch);
+// Inline, as it runs for every frame of a tag.
 inline ByteRun fncGetBytes(std::span<const std::uint8_t> file, std::int64_t& position,
                            std::int64_t count, bool unsync, std::vector<std::uint8_t>& scratch) {
     if (count <= 0) return {};
