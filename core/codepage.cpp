@@ -109,12 +109,31 @@ struct DecodeTable {
 
 }  // namespace
 
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s) {
-        if (c >= 0x80) return false;
+namespace {
+
+// Where a conversion writes a text of at most `bound` bytes: a buffer on the
+// stack when that is large enough, else a string of the bound's length. The
+// text is then made a string of its exact length, so that a short one stays
+// inside the string object (no allocation); a string sized to the bound would
+// allocate for most tag texts, the bound being three times their length.
+class Output {
+  public:
+    explicit Output(std::size_t bound) {
+        if (bound > sizeof stack_) heap_.resize(bound);
     }
-    return true;
-}
+    char* data() { return heap_.empty() ? stack_ : heap_.data(); }
+    std::string take(const char* end) && {
+        if (heap_.empty()) return std::string(stack_, static_cast<std::size_t>(end - stack_));
+        heap_.resize(static_cast<std::size_t>(end - heap_.data()));
+        return std::move(heap_);
+    }
+
+  private:
+    char stack_[768];
+    std::string heap_;
+};
+
+}  // namespace
 
 std::string decode(std::string_view bytes, bool* replaced) {
     bool ignored = false;
@@ -123,7 +142,7 @@ std::string decode(std::string_view bytes, bool* replaced) {
     if (isAscii(bytes)) return std::string(bytes);
     thread_local DecodeTable table;
     // A byte becomes at most three bytes of UTF-8 (a half-width katakana).
-    std::string out(bytes.size() * 3, '\0');
+    Output out(bytes.size() * 3);
     char* o = out.data();
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
@@ -153,8 +172,7 @@ std::string decode(std::string_view bytes, bool* replaced) {
             i += pair ? 2 : 1;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::move(out).take(o);
 }
 
 namespace {
@@ -258,7 +276,7 @@ namespace {
 template <typename Unit>
 std::string utf8FromUnits(std::size_t count, Unit unit) {
     // A unit becomes at most three bytes of UTF-8; a surrogate pair, four for two.
-    std::string out(count * 3, '\0');
+    Output out(count * 3);
     char* o = out.data();
     auto put3 = [&o](char32_t cp) {
         o[0] = static_cast<char>(0xE0 | (cp >> 12));
@@ -289,8 +307,7 @@ std::string utf8FromUnits(std::size_t count, Unit unit) {
             put3(0xFFFD);  // an unpaired surrogate
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::move(out).take(o);
 }
 
 }  // namespace

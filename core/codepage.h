@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,7 +13,20 @@
 namespace tagshelf::codepage {
 
 // True when every byte is ASCII, which CP932 (and ISO-8859-1) read as itself.
-bool isAscii(std::string_view s);
+// Eight bytes at a time: every text of a tag passes through it.
+inline bool isAscii(std::string_view s) {
+    const char* p = s.data();
+    std::size_t n = s.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL) return false;
+    }
+    for (; n > 0; ++p, --n) {
+        if (static_cast<unsigned char>(*p) >= 0x80) return false;
+    }
+    return true;
+}
 
 // CP932 bytes to UTF-8. A byte sequence that is not valid CP932 becomes one "?"
 // per offending byte; the conversion never fails and always ends. `replaced`,

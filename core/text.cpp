@@ -41,6 +41,10 @@ bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = c < 0x80                 ? 1
                               : c >= 0xC2 && c <= 0xDF ? 2
                               : (c >> 4) == 0xE        ? 3

@@ -98,6 +98,12 @@ std::string fncGetString(std::span<const std::uint8_t> file, std::int64_t positi
         field = field.substr(0, std::min(field.find('\0'), field.size()));
         return decodeLegacy(field, legacy);
     }
+    if (!stopAtNul && position >= 1 && length <= fileSize - position + 1) {
+        // Exactly `length` bytes, all inside the buffer.
+        return decodeLegacy(asChars(file.subspan(static_cast<std::size_t>(position - 1),
+                                                 static_cast<std::size_t>(length))),
+                            legacy);
+    }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(std::min<std::int64_t>(length, 256)));
     for (std::int64_t p = position; p < position + length; ++p) {

@@ -32,9 +32,13 @@ std::string textOf(const ByteRun& content, bool v24, LegacyText legacy,
         std::string value = fncGetTextV24(content, index, encoding, legacy);
         if (index == before) break;  // nothing more can be read
         if (value.empty()) continue;
-        if (!joined.empty()) joined += "/";
-        joined += value;
-        if (values) values->push_back(std::move(value));
+        if (values) values->push_back(value);
+        if (joined.empty()) {
+            joined = std::move(value);  // most frames hold one value
+        } else {
+            joined += "/";
+            joined += value;
+        }
     }
     return joined;
 }
