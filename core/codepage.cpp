@@ -147,29 +147,36 @@ std::string decode(std::string_view bytes, bool* replaced) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     std::size_t i = 0;
+    std::uint32_t* const pairs = table.pairs.data();
+    std::uint32_t* const singles = table.singles.data();
     while (i < n) {
-        if (b[i] < 0x80) {
-            *o++ = static_cast<char>(b[i++]);
+        const unsigned int c = b[i];
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+            ++i;
             continue;
         }
-        const bool pair = isLeadByte(b[i]) && i + 1 < n;
-        std::uint32_t& entry = pair ? table.pairs[(b[i] << 8) | b[i + 1]] : table.singles[b[i]];
+        const bool pair = isLeadByte(static_cast<unsigned char>(c)) && i + 1 < n;
+        std::uint32_t& entry = pair ? pairs[(c << 8) | b[i + 1]] : singles[c];
         if (entry == 0) entry = askIconv(bytes.data() + i, pair ? 2 : 1);
-        if (entry == kUnreadable || (entry == kIncomplete && i + 1 == n)) {
-            *o++ = '?';
-            *replaced = true;
-            ++i;
-        } else if (entry == kIncomplete || entry == kIrregular) {
-            *replaced = false;
-            return convert(
-                converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; }, replaced);
-        } else {
-            // All three bytes are stored (the output has room), the count kept.
+        const std::uint32_t length = entry >> 24;
+        if (length - 1 < 3) {
+            // A character of one to three UTF-8 bytes. All three are stored (the
+            // output has room), the count kept.
             o[0] = static_cast<char>((entry >> 16) & 0xFF);
             o[1] = static_cast<char>((entry >> 8) & 0xFF);
             o[2] = static_cast<char>(entry & 0xFF);
-            o += entry >> 24;
+            o += length;
             i += pair ? 2 : 1;
+        } else if (entry == kUnreadable || (entry == kIncomplete && i + 1 == n)) {
+            *o++ = '?';
+            *replaced = true;
+            ++i;
+        } else {
+            // kIncomplete before the end, or kIrregular.
+            *replaced = false;
+            return convert(
+                converters().toUtf8, bytes, [](unsigned char) { return std::size_t{1}; }, replaced);
         }
     }
     return std::move(out).take(o);

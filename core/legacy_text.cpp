@@ -68,16 +68,19 @@ namespace {
 
 // The code page 932 reading of bytes that "auto" reads as code page 932, else
 // nothing. Decoding is most of the work of deciding, so the decision keeps it.
+// Rule 1 of "auto": a byte that ISO-8859-1 leaves unprinted.
+bool hasC1Byte(std::string_view bytes) {
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x80 && b <= 0x9F;
+    });
+}
+
 std::optional<std::string> cp932Reading(std::string_view bytes) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     bool replaced = false;
     std::string decoded = codepage::decode(bytes, &replaced);
-    if (std::any_of(bytes.begin(), bytes.end(), [](char c) {
-            const auto b = static_cast<unsigned char>(c);
-            return b >= 0x80 && b <= 0x9F;
-        })) {
-        return decoded;
-    }
+    if (hasC1Byte(bytes)) return decoded;
     // Not code page 932: a byte it leaves undefined, or a character it doesn't
     // define (the conversion puts "?" in its place).
     if (replaced) return std::nullopt;
@@ -120,7 +123,8 @@ std::string decodeLegacy(std::string_view bytes, LegacyText mode) {
     // ASCII reads the same in both code pages.
     if (codepage::isAscii(bytes)) return std::string(bytes);
     if (mode == LegacyText::Latin1) return latin1ToUtf8(bytes);
-    if (mode == LegacyText::Cp932) return codepage::decode(bytes);
+    // Most Japanese texts are decided by their first byte or two.
+    if (mode == LegacyText::Cp932 || hasC1Byte(bytes)) return codepage::decode(bytes);
     std::optional<std::string> cp932 = cp932Reading(bytes);
     return cp932 ? std::move(*cp932) : latin1ToUtf8(bytes);
 }

@@ -9,15 +9,6 @@ namespace tagshelf {
 
 namespace {
 
-// An identifier of three or four letters as one number (a three-letter one
-// ends in 0), so that the lookup is a switch.
-constexpr std::uint32_t keyOf(const char* id) {
-    std::uint32_t key = 0;
-    for (int i = 0; i < 4; ++i)
-        key = (key << 8) | static_cast<unsigned char>(id[i]);  // a literal of 3 ends in its NUL
-    return key;
-}
-
 // A text frame's text: after its encoding byte, up to the terminator. In an
 // ID3v2.4 tag every value of the frame, joined with "/"; `values` gets them apart.
 std::string textOf(const ByteRun& content, bool v24, LegacyText legacy,
@@ -60,60 +51,6 @@ void readRecordingTime(const std::string& text, Id3v2Tag& tag) {
 }
 
 }  // namespace
-
-std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
-    if (id.size() != 3 && id.size() != 4) return std::nullopt;
-    const std::uint32_t key = (std::uint32_t{id[0]} << 24) | (std::uint32_t{id[1]} << 16) |
-                              (std::uint32_t{id[2]} << 8) | (id.size() == 4 ? id[3] : 0U);
-    if (id.size() == 3) {
-        switch (key) {
-            case keyOf("TT2"):
-                return Field::Title;
-            case keyOf("TP1"):
-                return Field::Artist;
-            case keyOf("TAL"):
-                return Field::Album;
-            case keyOf("TRK"):
-                return Field::Track;
-            case keyOf("TCO"):
-                return Field::Genre;
-            case keyOf("TYE"):
-                return Field::Year;
-            case keyOf("TDA"):
-                return Field::Day;
-            case keyOf("COM"):
-                return Field::Comment;
-            default:
-                return std::nullopt;
-        }
-    }
-    switch (key) {
-        case keyOf("TIT2"):
-            return Field::Title;
-        case keyOf("TPE1"):
-            return Field::Artist;
-        case keyOf("TALB"):
-            return Field::Album;
-        case keyOf("TRCK"):
-            return Field::Track;
-        case keyOf("TCON"):
-            return Field::Genre;
-        case keyOf("TYER"):
-            return Field::Year;
-        case keyOf("TDAY"):
-            return Field::Day;
-        case keyOf("COMM"):
-            return Field::Comment;
-        // Version 4 dates the recording with TDRC; the date frames of version 3
-        // are read too, as taggers still write them.
-        case keyOf("TDRC"):
-            return version == 4 ? std::optional(Field::Recorded) : std::nullopt;
-        case keyOf("TDAT"):
-            return version == 4 ? std::optional(Field::Day) : std::nullopt;
-        default:
-            return std::nullopt;
-    }
-}
 
 void readField(Field field, const ByteRun& content, Id3v2Tag& tag, EncodingWitness& witness,
                bool v24) {

@@ -15,10 +15,74 @@ namespace tagshelf {
 
 enum class Field { Title, Artist, Album, Track, Genre, Year, Day, Comment, Recorded };
 
+namespace frame_keys {
+// An identifier of three or four letters as one number (a three-letter one
+// ends in 0), so that the lookup is a switch.
+constexpr std::uint32_t keyOf(const char* id) {
+    std::uint32_t key = 0;
+    for (int i = 0; i < 4; ++i)
+        key = (key << 8) | static_cast<unsigned char>(id[i]);  // a literal of 3 ends in its NUL
+    return key;
+}
+}  // namespace frame_keys
+
 // The field a frame fills, by its identifier in a tag of that major version (2,
 // 3 or 4; the identifier has 3 bytes in version 2, else 4); nothing for a frame
-// the readers don't use.
-std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version);
+// the readers don't use. Inline: every frame of every walk asks it.
+inline std::optional<Field> fieldOf(std::span<const std::uint8_t> id, std::uint8_t version) {
+    using frame_keys::keyOf;
+    if (id.size() != 3 && id.size() != 4) return std::nullopt;
+    const std::uint32_t key = (std::uint32_t{id[0]} << 24) | (std::uint32_t{id[1]} << 16) |
+                              (std::uint32_t{id[2]} << 8) | (id.size() == 4 ? id[3] : 0U);
+    if (id.size() == 3) {
+        switch (key) {
+            case keyOf("TT2"):
+                return Field::Title;
+            case keyOf("TP1"):
+                return Field::Artist;
+            case keyOf("TAL"):
+                return Field::Album;
+            case keyOf("TRK"):
+                return Field::Track;
+            case keyOf("TCO"):
+                return Field::Genre;
+            case keyOf("TYE"):
+                return Field::Year;
+            case keyOf("TDA"):
+                return Field::Day;
+            case keyOf("COM"):
+                return Field::Comment;
+            default:
+                return std::nullopt;
+        }
+    }
+    switch (key) {
+        case keyOf("TIT2"):
+            return Field::Title;
+        case keyOf("TPE1"):
+            return Field::Artist;
+        case keyOf("TALB"):
+            return Field::Album;
+        case keyOf("TRCK"):
+            return Field::Track;
+        case keyOf("TCON"):
+            return Field::Genre;
+        case keyOf("TYER"):
+            return Field::Year;
+        case keyOf("TDAY"):
+            return Field::Day;
+        case keyOf("COMM"):
+            return Field::Comment;
+        // Version 4 dates the recording with TDRC; the date frames of version 3
+        // are read too, as taggers still write them.
+        case keyOf("TDRC"):
+            return version == 4 ? std::optional(Field::Recorded) : std::nullopt;
+        case keyOf("TDAT"):
+            return version == 4 ? std::optional(Field::Day) : std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
 
 // Which encoding the tag's texts use: the last comment frame decides; without one,
 // the last text frame read. Frames without an encoding byte (empty) tell nothing.
