@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -40,8 +41,20 @@ class ReadOnlyFile {
     }
 
     // O_NONBLOCK keeps a FIFO from blocking the open; its reads then fail.
+    // O_NOATIME keeps reading a tag from counting as an access of the file: a
+    // scan of a collection would otherwise update the access time of every file
+    // (a metadata write, daily under relatime). Only the file's owner may ask for
+    // it; after the first refusal the process no longer asks.
     Status open(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+        static std::atomic<bool> askNoAtime{true};
+        if (askNoAtime.load(std::memory_order_relaxed)) {
+            fd_ = ::open(path.c_str(), kFlags | O_NOATIME);
+            if (fd_ >= 0) return {};
+            if (errno != EPERM) return systemError(errno);
+            askNoAtime.store(false, std::memory_order_relaxed);
+        }
+        fd_ = ::open(path.c_str(), kFlags);
         if (fd_ < 0) return systemError(errno);
         return {};
     }

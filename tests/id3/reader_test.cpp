@@ -2,6 +2,9 @@
 // ID3v2.2 to ID3v2.4, every ID3v2 file read both through the file and from memory
 // with the two results agreeing; a tag read without the frames the readers don't
 // use reads as the tag read whole.
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -36,6 +39,29 @@ TEST(ReaderFileTest, Detection) {
         EXPECT_EQ(*fncGetTagType(dir.file("f.mp3")), want) << file.size();
     }
     EXPECT_EQ(tagTypeOf(raw("abc"), raw("TAG"), 127), kNoTag);
+}
+
+// Reading a tag is no access of the file: its access time stays, also where the
+// file system would update it (relatime, with the access time older than the
+// modification time).
+TEST(ReaderFileTest, ReadingLeavesTheAccessTime) {
+    TempDir dir;
+    const std::string path = dir.file("f.mp3");
+    writeFile(path, concat({Id3v2Builder(3).padding(20).build(), fakeAudio(3000, 7)}));
+    const timespec old[2] = {{1000000000, 0}, {0, UTIME_OMIT}};
+    auto accessTime = [&] {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_atim.tv_sec;
+    };
+    // Where a plain read leaves it too, the file system doesn't keep access times.
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    readFile(path);
+    if (accessTime() == old[0].tv_sec) GTEST_SKIP() << "no access times here";
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    ASSERT_TRUE(fncReadFileTag(path));
+    ASSERT_TRUE(fncGetTagType(path));
+    EXPECT_EQ(accessTime(), old[0].tv_sec);
 }
 
 // A trailer with these title and comment bytes and, when given, byte 126 set.
