@@ -66,8 +66,6 @@ const char* legacyTextName(LegacyText mode) {
 
 namespace {
 
-// The code page 932 reading of bytes that "auto" reads as code page 932, else
-// nothing. Decoding is most of the work of deciding, so the decision keeps it.
 // Rule 1 of "auto": a byte that ISO-8859-1 leaves unprinted.
 bool hasC1Byte(std::string_view bytes) {
     return std::any_of(bytes.begin(), bytes.end(), [](char c) {
@@ -76,11 +74,13 @@ bool hasC1Byte(std::string_view bytes) {
     });
 }
 
+// Rules 2 and 3 of "auto", for bytes that rule 1 left undecided: their code page
+// 932 reading when "auto" reads them as code page 932, else nothing. Decoding is
+// most of the work of deciding, so the decision keeps it.
 std::optional<std::string> cp932Reading(std::string_view bytes) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     bool replaced = false;
     std::string decoded = codepage::decode(bytes, &replaced);
-    if (hasC1Byte(bytes)) return decoded;
     // Not code page 932: a byte it leaves undefined, or a character it doesn't
     // define (the conversion puts "?" in its place).
     if (replaced) return std::nullopt;
@@ -116,7 +116,7 @@ std::optional<std::string> cp932Reading(std::string_view bytes) {
 }  // namespace
 
 bool readsAsCp932(std::string_view bytes) {
-    return codepage::isAscii(bytes) || cp932Reading(bytes).has_value();
+    return codepage::isAscii(bytes) || hasC1Byte(bytes) || cp932Reading(bytes).has_value();
 }
 
 std::string decodeLegacy(std::string_view bytes, LegacyText mode) {
